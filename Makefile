@@ -1,0 +1,35 @@
+# The two commands of the README, plus a few conveniences. Everything goes
+# through scripts/bootstrap first, so a fresh Debian machine needs nothing else.
+BUILD ?= build
+ASAN_BUILD ?= build-asan
+JOBS ?= $(shell nproc)
+CMAKE_FLAGS ?=
+
+.PHONY: all bootstrap configure build test test-asan run clean
+
+all: build
+
+bootstrap:
+	@scripts/bootstrap
+
+$(BUILD)/CMakeCache.txt: | bootstrap
+	cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS)
+
+configure: bootstrap $(BUILD)/CMakeCache.txt
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+test-asan: bootstrap
+	cmake -S . -B $(ASAN_BUILD) -G Ninja -DKIVORA_SANITIZE=ON $(CMAKE_FLAGS)
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+	cd $(ASAN_BUILD) && ctest --output-on-failure -j $(JOBS)
+
+run: build
+	$(BUILD)/bin/kivora
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD)

@@ -1,0 +1,147 @@
+#include "SystemRoot.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+namespace standin {
+
+std::string systemRootPath() {
+    if (const char* root = std::getenv("KIVORA_SYSTEM"); root && *root) return root;
+    std::string base;
+    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg) {
+        base = xdg;
+    } else {
+        const char* home = std::getenv("HOME");
+        base = std::string(home && *home ? home : ".") + "/.local/share";
+    }
+    return base + "/kivora/system";
+}
+
+std::string rootFile(std::string_view name) {
+    std::string path = systemRootPath();
+    path += '/';
+    path += name;
+    return path;
+}
+
+bool ensureSystemRoot(std::string& error) {
+    std::string path = systemRootPath();
+    struct stat st {};
+    if (stat(path.c_str(), &st) == 0) {
+        if (S_ISDIR(st.st_mode)) return true;
+        error = path + " exists but is not a directory";
+        return false;
+    }
+    // mkdir -p, one component at a time.
+    for (size_t pos = 1; pos <= path.size(); ++pos) {
+        if (pos != path.size() && path[pos] != '/') continue;
+        std::string prefix = path.substr(0, pos);
+        if (mkdir(prefix.c_str(), 0755) != 0 && errno != EEXIST) {
+            error = "cannot create " + prefix + ": " + std::strerror(errno);
+            return false;
+        }
+    }
+    return true;
+}
+
+ReadResult readWholeFile(const std::string& path, std::string& content) {
+    content.clear();
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return errno == ENOENT ? ReadResult::Missing : ReadResult::Failed;
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(fd);
+        return ReadResult::Failed;
+    }
+    char buffer[65536];
+    for (;;) {
+        ssize_t n = read(fd, buffer, sizeof buffer);
+        if (n == 0) break;
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            close(fd);
+            content.clear();
+            return ReadResult::Failed;
+        }
+        content.append(buffer, static_cast<size_t>(n));
+    }
+    close(fd);
+    return ReadResult::Ok;
+}
+
+namespace {
+
+bool writeAll(int fd, std::string_view data) {
+    while (!data.empty()) {
+        ssize_t n = write(fd, data.data(), data.size());
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        data.remove_prefix(static_cast<size_t>(n));
+    }
+    return true;
+}
+
+void syncDirectoryOf(const std::string& path) {
+    size_t slash = path.rfind('/');
+    std::string dir = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
+    int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        fsync(fd);
+        close(fd);
+    }
+}
+
+}  // namespace
+
+bool replaceFileAtomically(const std::string& path, std::string_view content, mode_t mode) {
+    std::string temp = path + ".tmp." + std::to_string(getpid());
+    int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
+    if (fd < 0) return false;
+    // The umask may have narrowed the mode, and a leftover temporary may have
+    // another one; set it before any byte is written.
+    bool ok = fchmod(fd, mode) == 0 && writeAll(fd, content) && fsync(fd) == 0;
+    int savedErrno = errno;
+    if (close(fd) != 0 && ok) {
+        ok = false;
+        savedErrno = errno;
+    }
+    if (ok && rename(temp.c_str(), path.c_str()) != 0) {
+        ok = false;
+        savedErrno = errno;
+    }
+    if (!ok) {
+        unlink(temp.c_str());
+        errno = savedErrno;
+        return false;
+    }
+    syncDirectoryOf(path);
+    return true;
+}
+
+RootLock::RootLock() {
+    std::string error;
+    if (!ensureSystemRoot(error)) return;
+    int fd = open(rootFile(".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0) return;
+    while (flock(fd, LOCK_EX) != 0) {
+        if (errno != EINTR) {
+            close(fd);
+            return;
+        }
+    }
+    fd_ = fd;
+}
+
+RootLock::~RootLock() {
+    if (fd_ >= 0) close(fd_);  // closing releases the lock
+}
+
+}  // namespace standin
