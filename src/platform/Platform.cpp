@@ -1,0 +1,57 @@
+#include "Platform.h"
+
+#include <cstdio>
+#include <cstring>
+
+OsKind classifyVersion(const OSVERSIONINFOA& info) {
+    switch (info.dwPlatformId) {
+    case VER_PLATFORM_WIN32s:
+        return 0;
+    case VER_PLATFORM_WIN32_WINDOWS: {
+        DWORD build = info.dwBuildNumber & 0xFFFF;
+        if (info.dwMinorVersion >= 90) return 6;
+        if (info.dwMinorVersion >= 10) return build < 2222 ? 4 : 5;
+        if (build < 1111) return 1;
+        return build < 1212 ? 2 : 3;
+    }
+    case VER_PLATFORM_WIN32_NT:
+        if (info.dwMajorVersion < 5) return 7;
+        return info.dwMinorVersion == 0 ? 8 : 9;
+    default:
+        return kOsKindUnknown;
+    }
+}
+
+int probePlatform(OsKind& kind) {
+    kind = kOsKindUnknown;
+    OSVERSIONINFOA info{};
+    info.dwOSVersionInfoSize = sizeof info;
+    if (!GetVersionExA(&info)) return 0;
+    kind = classifyVersion(info);
+    return 1;
+}
+
+int programDirectory(char* directory) {
+    if (directory == nullptr) return 0;
+    directory[0] = '\0';
+    char module[MAX_PATH];
+    DWORD length = GetModuleFileNameA(nullptr, module, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return 0;
+    // Byte by byte: the separator never occurs inside a multi-byte character.
+    char* last = std::strrchr(module, '/');
+    if (last != nullptr) *last = '\0';
+    std::memcpy(directory, module, std::strlen(module) + 1);
+    return 1;
+}
+
+bool dataFilePath(const char* fileName, char* path) {
+    path[0] = '\0';
+    char directory[MAX_PATH];
+    if (!programDirectory(directory)) return false;
+    int written = std::snprintf(path, MAX_PATH, "%s/%s", directory, fileName);
+    if (written < 0 || written >= static_cast<int>(MAX_PATH)) {
+        path[0] = '\0';
+        return false;
+    }
+    return true;
+}
