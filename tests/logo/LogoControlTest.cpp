@@ -162,3 +162,17 @@ TEST_F(LogoControlTest, LoadingAgainReplacesThePicture) {
     ASSERT_EQ(logo.loadFromFile(place("Small.png", onePixelLogo()).c_str()), 1);
     EXPECT_EQ(logo.composedPixels(kBackground), (std::vector<std::uint32_t>{rgbColour(1, 2, 3)}));
 }
+
+TEST_F(LogoControlTest, TheDemoProvidersLogoIsABannerWithTransparentAreas) {
+    const std::string path = std::string(KIVORA_TESTS_DIR) + "/../demo/Logo.png";
+    ASSERT_EQ(logo.loadFromFile(path.c_str()), 1);
+    EXPECT_GE(logo.width(), 150u);
+    EXPECT_LE(logo.height(), 80u);
+    const std::vector<std::uint32_t> onGrey = logo.composedPixels(kBackground);
+    const std::vector<std::uint32_t> onBlack = logo.composedPixels(0);
+    std::size_t transparent = 0;
+    for (std::size_t i = 0; i < onGrey.size(); ++i) transparent += onGrey[i] != onBlack[i];
+    EXPECT_GT(transparent, onGrey.size() / 10);
+    EXPECT_LT(transparent, onGrey.size() * 9 / 10);
+    EXPECT_TRUE(backend.shown.empty());
+}
