@@ -75,20 +75,11 @@ TEST(OffscreenCanvasTest, KeyedDrawingLeavesExactlyTheKeyPixelsShowingTheTarget)
     for (std::size_t i = 0; i < picture.size(); ++i) {
         EXPECT_EQ(target.pixels()[i], picture[i] == kMagenta ? before[i] : picture[i]) << "pixel " << i;
     }
-}
 
-TEST(OffscreenCanvasTest, KeyedDrawingStaysInsideTheTargetAndTheTopLeftCorner) {
-    const OffscreenCanvas picture = canvasOf(3, 2, {1, 2, 3, 4, 5, 6});
+    // A target smaller than the picture takes only what fits.
     OffscreenCanvas small = patternedTarget(2, 1);
-    small.drawKeyed(picture, kMagenta);
-    EXPECT_EQ(small.pixels(), (std::vector<std::uint32_t>{1, 2}));
-
-    OffscreenCanvas large = patternedTarget(4, 3);
-    const std::vector<std::uint32_t> before = large.pixels();
-    large.drawKeyed(picture, kMagenta);
-    const std::vector<std::uint32_t> expected = {1, 2, 3, before[3], 4, 5, 6, before[7],
-                                                 before[8], before[9], before[10], before[11]};
-    EXPECT_EQ(large.pixels(), expected);
+    small.drawKeyed(canvasOf(4, 2, picture), kMagenta);
+    EXPECT_EQ(small.pixels(), (std::vector<std::uint32_t>{0x101000, rgbColour(254, 0, 255)}));
 }
 
 TEST_F(LogoControlTest, DrawsThePictureWithMagentaShowingWhatLiesBeneathAndAlphaIgnored) {

@@ -1,5 +1,4 @@
 #include "LogoImage.h"
-#include "MemorySource.h"
 #include "PngBytes.h"
 #include "RecordingBackend.h"
 #include "TempSystemRoot.h"
@@ -114,20 +113,6 @@ std::optional<Reference> referenceDecode(const std::string& file, bool sixteenBi
 }
 
 }  // namespace
-
-TEST(MemorySourceTest, ReadsUpToTheEndAndNeverPastIt) {
-    const std::uint8_t data[] = {1, 2, 3, 4, 5};
-    MemorySource source(data, sizeof data);
-    std::uint8_t out[5] = {9, 9, 9, 9, 9};
-    ASSERT_TRUE(source.read(out, 3));
-    EXPECT_EQ(out[2], 3);
-    EXPECT_FALSE(source.read(out, 3)) << "only two bytes are left";
-    EXPECT_EQ(out[0], 1) << "a refused read copies nothing";
-    ASSERT_TRUE(source.read(out, 2));
-    EXPECT_EQ(out[1], 5);
-    EXPECT_TRUE(source.read(out, 0));
-    EXPECT_FALSE(source.read(out, 1));
-}
 
 TEST(LogoImageTest, EveryValidSuiteImageDecodesToFourBytesPerPixelAsTheReferenceSees) {
     RecordingBackend backend;
