@@ -204,20 +204,41 @@ RootLock::~RootLock() {
     if (fd_ >= 0) close(fd_);  // closing releases the lock
 }
 
-}  // namespace standin
+namespace {
 
-namespace standin {
-
-DWORD seedFile(std::string_view name, std::string_view content, mode_t mode) {
+DWORD seedFile(const std::string& path, std::string_view content) {
     RootLock lock;
     if (!lock.held()) return errorFromErrno(lock.errorNumber());
-    std::string path = rootFile(name);
     struct stat st {};
     // Checked again under the lock: another process may have seeded it.
     if (lstat(path.c_str(), &st) == 0) return ERROR_SUCCESS;
     if (errno != ENOENT) return errorFromErrno(errno);
-    if (!replaceFileAtomically(path, content, mode)) return errorFromErrno(errno);
+    if (!replaceFileAtomically(path, content, 0644)) return errorFromErrno(errno);
     return ERROR_SUCCESS;
+}
+
+}  // namespace
+
+DWORD readSeededFile(std::string_view name, std::string_view seed, std::string& content, std::string& error) {
+    std::string path = rootFile(name);
+    ReadResult read = readWholeFile(path, content);
+    if (read == ReadResult::Missing) {
+        DWORD seeded = seedFile(path, seed);
+        if (seeded != ERROR_SUCCESS) {
+            error = "cannot create " + path + ": " + std::strerror(errno);
+            return seeded;
+        }
+        read = readWholeFile(path, content);
+    }
+    if (read != ReadResult::Ok) {
+        error = "cannot read " + path + ": " + std::strerror(errno);
+        return read == ReadResult::Missing ? ERROR_FILE_NOT_FOUND : ERROR_CANTREAD;
+    }
+    return ERROR_SUCCESS;
+}
+
+std::string damagedFileMessage(std::string_view name, const std::string& why) {
+    return rootFile(name) + " is damaged (" + why + "); it was left as it is";
 }
 
 }  // namespace standin

@@ -37,8 +37,8 @@ DWORD errorFromErrno(int error);
 enum class ReadResult { Ok, Missing, Failed };
 
 // Reads a whole file. Missing is a file that is not there (nor could be: a
-// path through a regular file); Failed is any
-// other reason it could not be read (a directory, no permission, I/O error).
+// path through a regular file); Failed is any other reason it could not be
+// read (a directory, no permission, I/O error).
 ReadResult readWholeFile(const std::string& path, std::string& content);
 
 // Replaces a file atomically: a temporary beside it is written, flushed to
@@ -70,10 +70,15 @@ private:
     int errno_ = 0;
 };
 
-// Creates the root file `name` with `content` when it is not there yet,
-// under the root lock, so that concurrent first uses seed it exactly once.
-// An existing file, damaged or not, is never touched. Returns
-// ERROR_SUCCESS when the file exists afterwards, else a Windows error code.
-DWORD seedFile(std::string_view name, std::string_view content, mode_t mode);
+// Reads the root file `name` into `content`. On its first use (the file is
+// not there) it is created with `seed` first, under the root lock, so that
+// concurrent first uses seed it exactly once; an existing file is never
+// touched. Returns ERROR_SUCCESS, or a Windows error code with a one-line
+// reason in `error`.
+DWORD readSeededFile(std::string_view name, std::string_view seed, std::string& content, std::string& error);
+
+// The one-line report of a damaged root file: what `why` says is wrong, and
+// that the file was left as it is.
+std::string damagedFileMessage(std::string_view name, const std::string& why);
 
 }  // namespace standin

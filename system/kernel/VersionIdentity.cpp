@@ -162,24 +162,12 @@ bool parseVersionIdentity(std::string_view text, VersionIdentity& identity, std:
 }
 
 DWORD loadVersionIdentity(VersionIdentity& identity, std::string& error) {
-    std::string path = rootFile(kVersionFileName);
     std::string content;
-    ReadResult read = readWholeFile(path, content);
-    if (read == ReadResult::Missing) {
-        DWORD seeded = seedFile(kVersionFileName, formatVersionIdentity(defaultVersionIdentity()), 0644);
-        if (seeded != ERROR_SUCCESS) {
-            error = "cannot create " + path + ": " + std::strerror(errno);
-            return seeded;
-        }
-        read = readWholeFile(path, content);
-    }
-    if (read != ReadResult::Ok) {
-        error = "cannot read " + path + ": " + std::strerror(errno);
-        return read == ReadResult::Missing ? ERROR_FILE_NOT_FOUND : ERROR_CANTREAD;
-    }
+    DWORD read = readSeededFile(kVersionFileName, formatVersionIdentity(defaultVersionIdentity()), content, error);
+    if (read != ERROR_SUCCESS) return read;
     std::string why;
     if (!parseVersionIdentity(content, identity, why)) {
-        error = path + " is damaged (" + why + "); it was left as it is";
+        error = damagedFileMessage(kVersionFileName, why);
         return ERROR_BADDB;
     }
     return ERROR_SUCCESS;

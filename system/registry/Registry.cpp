@@ -108,24 +108,12 @@ const std::vector<HiveFile>& hiveFiles() {
 }
 
 DWORD loadHive(const HiveFile& file, Hive& hive, std::string& error) {
-    std::string path = rootFile(file.fileName);
     std::string content;
-    ReadResult read = readWholeFile(path, content);
-    if (read == ReadResult::Missing) {
-        DWORD seeded = seedFile(file.fileName, seedText(file), 0644);
-        if (seeded != ERROR_SUCCESS) {
-            error = "cannot create " + path + ": " + std::strerror(errno);
-            return seeded;
-        }
-        read = readWholeFile(path, content);
-    }
-    if (read != ReadResult::Ok) {
-        error = "cannot read " + path + ": " + std::strerror(errno);
-        return read == ReadResult::Missing ? ERROR_FILE_NOT_FOUND : ERROR_CANTREAD;
-    }
+    DWORD read = readSeededFile(file.fileName, seedText(file), content, error);
+    if (read != ERROR_SUCCESS) return read;
     std::string why;
     if (!hive.parse(content, why)) {
-        error = path + " is damaged (" + why + "); it was left as it is";
+        error = damagedFileMessage(file.fileName, why);
         return ERROR_BADDB;
     }
     return ERROR_SUCCESS;
