@@ -113,7 +113,7 @@ std::vector<Command> systemCommands() {
     return {
         {"init", "", "create and seed the system root, print its path", initCommand},
         {"version", "[NAME | PLATFORM MAJOR MINOR BUILD]",
-         "show or set the Windows version (NAME: win32s 95 95osr2 95late 98 98se me nt4 2000 xp)", versionCommand},
+         "show or set the Windows version", versionCommand},
         {"registry", "", "print every registry value, one a line", registryCommand},
     };
 }
