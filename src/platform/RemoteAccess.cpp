@@ -18,6 +18,8 @@ RasFunctionTable& remoteAccess() {
 }
 
 void bindRemoteAccess(RasFunctionTable& table) {
+    // Binding again must not leak the library bound before or keep its entries.
+    unbindRemoteAccess(table);
     table.library = LoadLibraryA("RASAPI32.DLL");
     if (table.library == nullptr) return;
 

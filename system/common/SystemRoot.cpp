@@ -1,5 +1,8 @@
 #include "SystemRoot.h"
 
+#include "Cp932.h"
+
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -36,6 +39,7 @@ bool ensureSystemRoot(std::string& error) {
     if (stat(path.c_str(), &st) == 0) {
         if (S_ISDIR(st.st_mode)) return true;
         error = path + " exists but is not a directory";
+        errno = ENOTDIR;
         return false;
     }
     // mkdir -p, one component at a time.
@@ -43,17 +47,52 @@ bool ensureSystemRoot(std::string& error) {
         if (pos != path.size() && path[pos] != '/') continue;
         std::string prefix = path.substr(0, pos);
         if (mkdir(prefix.c_str(), 0755) != 0 && errno != EEXIST) {
-            error = "cannot create " + prefix + ": " + std::strerror(errno);
+            int saved = errno;
+            error = "cannot create " + prefix + ": " + std::strerror(saved);
+            errno = saved;
             return false;
         }
     }
+    // The last mkdir may have met a file of that name (EEXIST).
+    if (stat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+        error = path + " exists but is not a directory";
+        errno = ENOTDIR;
+        return false;
+    }
     return true;
+}
+
+bool isStorableText(std::string_view cp932Text) {
+    for (char c : cp932Text) {
+        auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) return false;
+    }
+    std::string utf8;
+    return cp932::toUtf8(cp932Text, utf8);
+}
+
+DWORD errorFromErrno(int error) {
+    switch (error) {
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return ERROR_ACCESS_DENIED;
+    case ENOTDIR:
+    case ELOOP:
+    case ENAMETOOLONG:
+        return ERROR_PATH_NOT_FOUND;
+    case ENOENT:
+        return ERROR_FILE_NOT_FOUND;
+    default:
+        return ERROR_CANTWRITE;
+    }
 }
 
 ReadResult readWholeFile(const std::string& path, std::string& content) {
     content.clear();
     int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return errno == ENOENT ? ReadResult::Missing : ReadResult::Failed;
+    // A path through a file names nothing, just as a missing file does.
+    if (fd < 0) return errno == ENOENT || errno == ENOTDIR ? ReadResult::Missing : ReadResult::Failed;
     struct stat st {};
     if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         close(fd);
@@ -126,13 +165,34 @@ bool replaceFileAtomically(const std::string& path, std::string_view content, mo
     return true;
 }
 
+void removeStaleTemporaries(const std::string& path) {
+    size_t slash = path.rfind('/');
+    std::string dir = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
+    std::string prefix = (slash == std::string::npos ? path : path.substr(slash + 1)) + ".tmp.";
+    DIR* d = opendir(dir.c_str());
+    if (d == nullptr) return;
+    while (dirent* entry = readdir(d)) {
+        if (std::strncmp(entry->d_name, prefix.c_str(), prefix.size()) == 0) {
+            unlinkat(dirfd(d), entry->d_name, 0);
+        }
+    }
+    closedir(d);
+}
+
 RootLock::RootLock() {
     std::string error;
-    if (!ensureSystemRoot(error)) return;
+    if (!ensureSystemRoot(error)) {
+        errno_ = errno;
+        return;
+    }
     int fd = open(rootFile(".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0) return;
+    if (fd < 0) {
+        errno_ = errno;
+        return;
+    }
     while (flock(fd, LOCK_EX) != 0) {
         if (errno != EINTR) {
+            errno_ = errno;
             close(fd);
             return;
         }
@@ -142,6 +202,43 @@ RootLock::RootLock() {
 
 RootLock::~RootLock() {
     if (fd_ >= 0) close(fd_);  // closing releases the lock
+}
+
+namespace {
+
+DWORD seedFile(const std::string& path, std::string_view content) {
+    RootLock lock;
+    if (!lock.held()) return errorFromErrno(lock.errorNumber());
+    struct stat st {};
+    // Checked again under the lock: another process may have seeded it.
+    if (lstat(path.c_str(), &st) == 0) return ERROR_SUCCESS;
+    if (errno != ENOENT) return errorFromErrno(errno);
+    if (!replaceFileAtomically(path, content, 0644)) return errorFromErrno(errno);
+    return ERROR_SUCCESS;
+}
+
+}  // namespace
+
+DWORD readSeededFile(std::string_view name, std::string_view seed, std::string& content, std::string& error) {
+    std::string path = rootFile(name);
+    ReadResult read = readWholeFile(path, content);
+    if (read == ReadResult::Missing) {
+        DWORD seeded = seedFile(path, seed);
+        if (seeded != ERROR_SUCCESS) {
+            error = "cannot create " + path + ": " + std::strerror(errno);
+            return seeded;
+        }
+        read = readWholeFile(path, content);
+    }
+    if (read != ReadResult::Ok) {
+        error = "cannot read " + path + ": " + std::strerror(errno);
+        return read == ReadResult::Missing ? ERROR_FILE_NOT_FOUND : ERROR_CANTREAD;
+    }
+    return ERROR_SUCCESS;
+}
+
+std::string damagedFileMessage(std::string_view name, const std::string& why) {
+    return rootFile(name) + " is damaged (" + why + "); it was left as it is";
 }
 
 }  // namespace standin

@@ -3,6 +3,8 @@
 // and one advisory lock that serialises writers across processes.
 #pragma once
 
+#include "windows.h"
+
 #include <sys/types.h>
 
 #include <string>
@@ -18,13 +20,25 @@ std::string systemRootPath();
 std::string rootFile(std::string_view name);
 
 // Creates the root directory (and its parents) when missing. On failure
-// returns false and says why in `error`.
+// returns false, says why in `error` and leaves errno set.
 bool ensureSystemRoot(std::string& error);
+
+// True when `cp932` can be stored in a text file of the root and read back
+// byte for byte: valid CP932 (every byte sequence maps to a character) and
+// no control characters, so no line break can split it.
+bool isStorableText(std::string_view cp932);
+
+// The Windows error code that best names a failed file operation's errno:
+// no permission or a read-only file system is ERROR_ACCESS_DENIED, a path
+// through a missing or non-directory component ERROR_PATH_NOT_FOUND, a
+// missing file ERROR_FILE_NOT_FOUND, anything else ERROR_CANTWRITE.
+DWORD errorFromErrno(int error);
 
 enum class ReadResult { Ok, Missing, Failed };
 
-// Reads a whole file. Missing is a file that is not there; Failed is any
-// other reason it could not be read (a directory, no permission, I/O error).
+// Reads a whole file. Missing is a file that is not there (nor could be: a
+// path through a regular file); Failed is any other reason it could not be
+// read (a directory, no permission, I/O error).
 ReadResult readWholeFile(const std::string& path, std::string& content);
 
 // Replaces a file atomically: a temporary beside it is written, flushed to
@@ -32,6 +46,11 @@ ReadResult readWholeFile(const std::string& path, std::string& content);
 // moment leaves the old or the new content. `mode` is applied to the new
 // file before anything is written to it. Returns false with errno set.
 bool replaceFileAtomically(const std::string& path, std::string_view content, mode_t mode);
+
+// Removes the temporaries that replaceFileAtomically left beside `path`
+// when a writer was killed before its rename. Call it only under the
+// RootLock: then no temporary of that file can still be in use.
+void removeStaleTemporaries(const std::string& path);
 
 // Exclusive advisory lock over the whole root, held for the object's life.
 // Take it around every read-modify-write of a store file.
@@ -42,11 +61,24 @@ public:
     RootLock(const RootLock&) = delete;
     RootLock& operator=(const RootLock&) = delete;
     // False when the lock file could not be opened or locked (for example an
-    // unwritable root); callers then refuse to write.
+    // unwritable root); callers then refuse to write. errorNumber() says why.
     bool held() const { return fd_ >= 0; }
+    int errorNumber() const { return errno_; }
 
 private:
     int fd_ = -1;
+    int errno_ = 0;
 };
+
+// Reads the root file `name` into `content`. On its first use (the file is
+// not there) it is created with `seed` first, under the root lock, so that
+// concurrent first uses seed it exactly once; an existing file is never
+// touched. Returns ERROR_SUCCESS, or a Windows error code with a one-line
+// reason in `error`.
+DWORD readSeededFile(std::string_view name, std::string_view seed, std::string& content, std::string& error);
+
+// The one-line report of a damaged root file: what `why` says is wrong, and
+// that the file was left as it is.
+std::string damagedFileMessage(std::string_view name, const std::string& why);
 
 }  // namespace standin

@@ -1,37 +1,49 @@
-// kernel32 stand-ins: module file name, file attributes, run-time linking
-// and the thread's last-error value.
+// kernel32 stand-ins: version, module file name, file attributes, run-time
+// linking and the thread's last-error value.
 #include "windows.h"
+
+#include "VersionIdentity.h"
 
 #include <dlfcn.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
 thread_local DWORD lastError = ERROR_SUCCESS;
 
 std::string executablePath() {
-    char buffer[4096];
-    ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-    if (n <= 0) return {};
-    return std::string(buffer, static_cast<size_t>(n));
+    // readlink does not say whether it cut the path: grow until it fits.
+    std::vector<char> buffer(1024);
+    for (;;) {
+        ssize_t n = readlink("/proc/self/exe", buffer.data(), buffer.size());
+        if (n <= 0) return {};
+        if (static_cast<size_t>(n) < buffer.size()) return std::string(buffer.data(), static_cast<size_t>(n));
+        buffer.resize(buffer.size() * 2);
+    }
 }
 
-// "RASAPI32.DLL" -> "librasapi32.so"; a name with a path, or one that is
-// already a shared object, is left as it is.
+bool endsWith(const std::string& text, const char* suffix) {
+    size_t n = std::strlen(suffix);
+    return text.size() >= n && text.compare(text.size() - n, n, suffix) == 0;
+}
+
+// "RASAPI32.DLL" (or "rasapi32", as Windows appends ".dll" to a bare name)
+// -> "librasapi32.so". A name with a path, or one that is already a shared
+// object ("x.so", "x.so.1"), is left as it is.
 std::string sharedObjectName(const std::string& name) {
     if (name.find('/') != std::string::npos) return name;
+    if (endsWith(name, ".so") || name.find(".so.") != std::string::npos) return name;
     std::string base = name;
     for (char& c : base) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (base.size() > 4 && base.compare(base.size() - 4, 4, ".dll") == 0) {
-        base.resize(base.size() - 4);
-    } else if (base.find(".so") != std::string::npos) {
-        return name;
-    }
+    if (endsWith(base, ".dll")) base.resize(base.size() - 4);
     return "lib" + base + ".so";
 }
 
@@ -41,6 +53,31 @@ extern "C" {
 
 DWORD WINAPI GetLastError() { return lastError; }
 void WINAPI SetLastError(DWORD error) { lastError = error; }
+
+BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA info) {
+    // Only the 148-byte OSVERSIONINFOA is known here.
+    if (info == nullptr || info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOA)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    standin::VersionIdentity identity;
+    std::string error;
+    DWORD result = standin::loadVersionIdentity(identity, error);
+    if (result != ERROR_SUCCESS) {
+        SetLastError(result);
+        return FALSE;
+    }
+    info->dwMajorVersion = identity.majorVersion;
+    info->dwMinorVersion = identity.minorVersion;
+    info->dwBuildNumber = identity.buildNumber;
+    info->dwPlatformId = identity.platformId;
+    std::memset(info->szCSDVersion, 0, sizeof info->szCSDVersion);
+    // The identity file never holds more than 127 bytes; bounded all the same.
+    std::memcpy(info->szCSDVersion, identity.csdVersion.data(),
+                std::min(identity.csdVersion.size(), sizeof info->szCSDVersion - 1));
+    SetLastError(ERROR_SUCCESS);
+    return TRUE;
+}
 
 DWORD WINAPI GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size) {
     if (module != nullptr || fileName == nullptr || size == 0) {
@@ -67,8 +104,15 @@ DWORD WINAPI GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size) {
 
 DWORD WINAPI GetFileAttributesA(LPCSTR fileName) {
     struct stat st {};
-    if (fileName == nullptr || stat(fileName, &st) != 0) {
-        SetLastError(ERROR_FILE_NOT_FOUND);
+    if (fileName == nullptr || *fileName == '\0') {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return INVALID_FILE_ATTRIBUTES;
+    }
+    if (stat(fileName, &st) != 0) {
+        DWORD error = ERROR_FILE_NOT_FOUND;
+        if (errno == ENOTDIR) error = ERROR_PATH_NOT_FOUND;
+        if (errno == EACCES) error = ERROR_ACCESS_DENIED;
+        SetLastError(error);
         return INVALID_FILE_ATTRIBUTES;
     }
     if (S_ISDIR(st.st_mode)) return FILE_ATTRIBUTE_DIRECTORY;
@@ -81,16 +125,18 @@ HMODULE WINAPI LoadLibraryA(LPCSTR fileName) {
         return nullptr;
     }
     std::string name = sharedObjectName(fileName);
-    void* handle = nullptr;
-    // The program's own directory first, as Windows searches it.
+    // The program's own directory first, as Windows searches it. A library
+    // found there is the one loaded: if it cannot be loaded the call fails,
+    // as on Windows, rather than falling back to another copy elsewhere.
     if (name.find('/') == std::string::npos) {
         std::string exe = executablePath();
         size_t slash = exe.rfind('/');
         if (slash != std::string::npos) {
-            handle = dlopen((exe.substr(0, slash + 1) + name).c_str(), RTLD_NOW | RTLD_LOCAL);
+            std::string local = exe.substr(0, slash + 1) + name;
+            if (access(local.c_str(), F_OK) == 0) name = local;
         }
     }
-    if (handle == nullptr) handle = dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL);
+    void* handle = dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (handle == nullptr) {
         SetLastError(ERROR_MOD_NOT_FOUND);
         return nullptr;
