@@ -167,6 +167,16 @@ bool isTerminated(const RecordField& field, const void* record) {
     return field.kind != FieldKind::Text || std::memchr(at(field, record), 0, field.capacity) != nullptr;
 }
 
+void copyFieldValues(std::span<const RecordField> fields, const void* from, void* to) {
+    for (const RecordField& field : fields) {
+        const unsigned char* source = at(field, from);
+        size_t length = field.kind == FieldKind::Text
+                            ? strnlen(reinterpret_cast<const char*>(source), field.capacity - 1) + 1
+                            : field.capacity;
+        std::memcpy(at(field, to), source, length);
+    }
+}
+
 bool isEmptyField(const RecordField& field, const void* record) {
     const unsigned char* bytes = at(field, record);
     switch (field.kind) {

@@ -44,6 +44,11 @@ bool parseField(const RecordField& field, std::string_view text, void* record, s
 // kinds always do).
 bool isTerminated(const RecordField& field, const void* record);
 
+// Copies the values of the fields and nothing else: what follows a text's
+// terminator, and padding, stay as they are in `to`. Texts must be
+// terminated.
+void copyFieldValues(std::span<const RecordField> fields, const void* from, void* to);
+
 // True when the field holds zero, 0.0.0.0 or the empty text.
 bool isEmptyField(const RecordField& field, const void* record);
 

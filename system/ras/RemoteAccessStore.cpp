@@ -1,6 +1,7 @@
 #include "RemoteAccessStore.h"
 
 #include "Phonebook.h"
+#include "RecordFields.h"
 #include "SystemRoot.h"
 
 #include <fcntl.h>
@@ -311,9 +312,14 @@ Status editEntry(std::string_view name, const std::function<Status(RASENTRYA&)>&
     const Phonebook::Item* entry = file.model().find(name);
     RASENTRYA properties = entry != nullptr ? entry->record : newEntryProperties();
     if (Status status = change(properties); !status.ok()) return status;
-    properties.dwSize = sizeof(RASENTRYA);
     if (Status valid = checkEntryProperties(properties); !valid.ok()) return valid;
-    file.model().put(name, properties);
+    // Only the fields are kept: what a caller left after a terminator or in
+    // padding would otherwise read back until the next reload.
+    RASENTRYA kept;
+    std::memset(&kept, 0, sizeof kept);
+    copyFieldValues(entryFields(), &properties, &kept);
+    kept.dwSize = sizeof(RASENTRYA);
+    file.model().put(name, kept);
     return file.save();
 }
 
@@ -368,9 +374,11 @@ Status writeDialParams(std::string_view name, const RASDIALPARAMSA& params, bool
     if (entry == nullptr) return noSuchEntry(name);
     if (Status status = credentialsFile().refresh(); !status.ok()) return status;
 
-    StoredDialParams stored{params, !removePassword};
+    StoredDialParams stored;
+    std::memset(&stored.params, 0, sizeof stored.params);
+    copyFieldValues(dialParamsFields(), &params, &stored.params);
     stored.params.dwSize = sizeof(RASDIALPARAMSA);
-    std::memset(stored.params.szEntryName, 0, sizeof stored.params.szEntryName);
+    stored.hasPassword = !removePassword;
     if (removePassword) std::memset(stored.params.szPassword, 0, sizeof stored.params.szPassword);
     credentialsFile().model().put(entry->name, stored);
     return credentialsFile().save();

@@ -11,6 +11,7 @@ int initCommand(const std::vector<std::string>& args) {
     if (!args.empty()) return usageError("init", "init takes no arguments");
     std::string error;
     if (!standin::ensureSystemRoot(error)) return refuse(error);
+    if (!seedRemoteAccess(error)) return refuse(error);
     std::cout << standin::systemRootPath() << '\n';
     return kExitOk;
 }
