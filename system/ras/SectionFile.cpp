@@ -33,7 +33,7 @@ bool parseSections(std::string_view content, std::vector<Section>& sections, std
         if (line.front() == '[') {
             // The name ends at the line's last byte, so a "]" inside it (a
             // trail byte, say) needs no escape.
-            if (line.size() < 3 || line.back() != ']') {
+            if (line.size() < 2 || line.back() != ']') {
                 reason = atLine(lineNumber, "a record header must look like [name]");
                 return false;
             }

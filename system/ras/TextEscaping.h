@@ -12,7 +12,8 @@ namespace standin::ras {
 // as they are, including trail bytes 0x5C and 0x7C; a single-byte backslash
 // becomes "\\", newline, CR and tab become "\n", "\r", "\t", and any other
 // control byte, an orphan lead byte or a byte CP932 does not define becomes
-// "\xHH". The result is one line of CP932 text without tabs.
+// "\xHH". The result is one line without tabs; CP932 text in it stays
+// readable as such.
 std::string escapeText(std::string_view bytes);
 
 // Reverses escapeText. False, with `bytes` unspecified, on an unknown or
