@@ -38,13 +38,15 @@ bool parseConnections(std::string_view content, std::vector<Connection>& connect
                 return false;
             }
         }
-        connections.push_back({handle, std::move(line.fields[1]), std::move(line.fields[2]), std::move(line.fields[3])});
+        connections.push_back(
+            {handle, std::move(line.fields[1]), std::move(line.fields[2]), std::move(line.fields[3])});
     }
     return true;
 }
 
 std::string serializeConnections(const std::vector<Connection>& connections) {
-    std::string out = "# Active connections, CP932: HANDLE<TAB>ENTRY<TAB>DEVICE TYPE<TAB>DEVICE NAME a line.\n";
+    std::string out =
+        "# Active connections, CP932: HANDLE<TAB>ENTRY<TAB>DEVICE TYPE<TAB>DEVICE NAME a line.\n";
     for (const Connection& connection : connections) {
         appendTabbedLine(out, {std::to_string(connection.handle), connection.entryName, connection.deviceType,
                                connection.deviceName});

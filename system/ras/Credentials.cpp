@@ -3,6 +3,7 @@
 #include "Phonebook.h"
 #include "RecordFields.h"
 #include "SectionFile.h"
+#include "TextEscaping.h"
 
 #include <cstring>
 
@@ -10,7 +11,9 @@ namespace standin::ras {
 
 namespace {
 
-bool isPassword(const RecordField& field) { return field.offset == offsetof(RASDIALPARAMSA, szPassword); }
+bool isPassword(const RecordField& field) {
+    return field.offset == offsetof(RASDIALPARAMSA, szPassword);
+}
 
 }  // namespace
 
@@ -24,7 +27,7 @@ bool parseCredentials(std::string_view content, Credentials& credentials, std::s
             return false;
         }
         if (credentials.find(section.name) != nullptr) {
-            reason = atLine(section.line, "entry [" + section.name + "] is there twice");
+            reason = atLine(section.line, "entry [" + forDisplay(section.name) + "] is there twice");
             return false;
         }
         StoredDialParams stored;
@@ -34,13 +37,13 @@ bool parseCredentials(std::string_view content, Credentials& credentials, std::s
         for (const SectionValue& value : section.values) {
             const RecordField* field = findField(dialParamsFields(), value.key);
             if (field == nullptr) {
-                reason = atLine(value.line, "entry [" + section.name + "] has an unknown field " +
+                reason = atLine(value.line, "entry [" + forDisplay(section.name) + "] has an unknown field " +
                                                 std::string(value.key));
                 return false;
             }
             std::string why;
             if (!parseField(*field, value.value, &stored.params, why)) {
-                reason = atLine(value.line, "entry [" + section.name + "]: " + why);
+                reason = atLine(value.line, "entry [" + forDisplay(section.name) + "]: " + why);
                 return false;
             }
             if (isPassword(*field)) stored.hasPassword = true;
@@ -58,7 +61,8 @@ std::string serializeCredentials(const Credentials& credentials) {
         out += '\n';
         appendHeader(out, item.name);
         for (const RecordField& field : dialParamsFields()) {
-            bool keep = isPassword(field) ? item.record.hasPassword : !isEmptyField(field, &item.record.params);
+            bool keep =
+                isPassword(field) ? item.record.hasPassword : !isEmptyField(field, &item.record.params);
             if (keep) appendValue(out, field.name, formatField(field, &item.record.params));
         }
     }

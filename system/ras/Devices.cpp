@@ -50,7 +50,7 @@ bool parseDevices(std::string_view content, std::vector<Device>& devices, std::s
             return false;
         }
         if (findDevice(devices, device.name) != nullptr) {
-            reason = atLine(line.line, "device " + device.name + " is listed twice");
+            reason = atLine(line.line, "device " + forDisplay(device.name) + " is listed twice");
             return false;
         }
         devices.push_back(std::move(device));
@@ -59,7 +59,8 @@ bool parseDevices(std::string_view content, std::vector<Device>& devices, std::s
 }
 
 std::string serializeDevices(const std::vector<Device>& devices) {
-    std::string out = "# Communication devices, CP932: TYPE<TAB>NAME a line, in the order they are offered.\n";
+    std::string out =
+        "# Communication devices, CP932: TYPE<TAB>NAME a line, in the order they are offered.\n";
     for (const Device& device : devices) appendTabbedLine(out, {device.type, device.name});
     return out;
 }

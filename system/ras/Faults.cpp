@@ -35,7 +35,9 @@ bool parseCount(std::string_view text, DWORD& value) {
 
 }  // namespace
 
-std::span<const EntryPoint> entryPoints() { return kEntryPoints; }
+std::span<const EntryPoint> entryPoints() {
+    return kEntryPoints;
+}
 
 const EntryPoint* findEntryPoint(std::string_view name) {
     for (const EntryPoint& entryPoint : kEntryPoints) {
@@ -74,7 +76,8 @@ bool parseFaults(std::string_view content, std::vector<Fault>& faults, std::stri
             if (option.starts_with("entry=") && checkEntryName(option.substr(6)).ok()) {
                 fault.entry = option.substr(6);
             } else if (!option.starts_with("times=") || !parseCount(option.substr(6), fault.times)) {
-                reason = atLine(line.line, "expected entry=NAME or times=N after the code, not " + std::string(option));
+                reason = atLine(line.line,
+                                "expected entry=NAME or times=N after the code, not " + std::string(option));
                 return false;
             }
         }
@@ -84,7 +87,8 @@ bool parseFaults(std::string_view content, std::vector<Fault>& faults, std::stri
 }
 
 std::string serializeFaults(const std::vector<Fault>& faults) {
-    std::string out = "# Injected faults (tests only): FUNCTION<TAB>CODE, then entry=NAME and times=N when given.\n";
+    std::string out =
+        "# Injected faults (tests only): FUNCTION<TAB>CODE, then entry=NAME and times=N when given.\n";
     for (const Fault& fault : faults) {
         std::string code = std::to_string(fault.code);
         std::string entry = "entry=" + fault.entry;

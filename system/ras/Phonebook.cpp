@@ -23,13 +23,14 @@ Status checkEntryName(std::string_view name) {
 Status checkEntryProperties(const RASENTRYA& properties) {
     for (const RecordField& field : entryFields()) {
         if (!isTerminated(field, &properties)) {
-            return failure(ERROR_INVALID_PARAMETER,
-                           std::string(field.name) + " has no terminating NUL within its " +
-                               std::to_string(field.capacity) + " bytes");
+            return failure(ERROR_INVALID_PARAMETER, std::string(field.name) +
+                                                        " has no terminating NUL within its " +
+                                                        std::to_string(field.capacity) + " bytes");
         }
     }
     if (properties.dwAlternateOffset != 0) {
-        return failure(ERROR_INVALID_PARAMETER, "dwAlternateOffset must be 0: the phonebook keeps no alternate numbers");
+        return failure(ERROR_INVALID_PARAMETER,
+                       "dwAlternateOffset must be 0: the phonebook keeps no alternate numbers");
     }
     return {};
 }
@@ -52,7 +53,7 @@ bool parsePhonebook(std::string_view content, Phonebook& phonebook, std::string&
             return false;
         }
         if (phonebook.find(section.name) != nullptr) {
-            reason = atLine(section.line, "entry [" + section.name +
+            reason = atLine(section.line, "entry [" + forDisplay(section.name) +
                                               "] is there twice (names are compared without regard to case)");
             return false;
         }
@@ -62,18 +63,18 @@ bool parsePhonebook(std::string_view content, Phonebook& phonebook, std::string&
         for (const SectionValue& value : section.values) {
             const RecordField* field = findField(entryFields(), value.key);
             if (field == nullptr || field->offset == offsetof(RASENTRYA, dwSize)) {
-                reason = atLine(value.line, "entry [" + section.name + "] has an unknown field " +
+                reason = atLine(value.line, "entry [" + forDisplay(section.name) + "] has an unknown field " +
                                                 std::string(value.key));
                 return false;
             }
             std::string why;
             if (!parseField(*field, value.value, &properties, why)) {
-                reason = atLine(value.line, "entry [" + section.name + "]: " + why);
+                reason = atLine(value.line, "entry [" + forDisplay(section.name) + "]: " + why);
                 return false;
             }
         }
         if (Status valid = checkEntryProperties(properties); !valid.ok()) {
-            reason = atLine(section.line, "entry [" + section.name + "]: " + valid.detail);
+            reason = atLine(section.line, "entry [" + forDisplay(section.name) + "]: " + valid.detail);
             return false;
         }
         phonebook.put(section.name, properties);

@@ -18,9 +18,13 @@ using namespace standin::ras;
 namespace {
 
 // Only the default phonebook (a null path) exists.
-bool isOtherPhonebook(LPCSTR phonebook) { return phonebook != nullptr; }
+bool isOtherPhonebook(LPCSTR phonebook) {
+    return phonebook != nullptr;
+}
 
-std::string_view nameOf(LPCSTR entry) { return entry != nullptr ? std::string_view(entry) : std::string_view(); }
+std::string_view nameOf(LPCSTR entry) {
+    return entry != nullptr ? std::string_view(entry) : std::string_view();
+}
 
 // The entry name inside a record, or nothing when the field has no
 // terminator (reading on would leave the record).
@@ -56,7 +60,9 @@ std::string_view entryOf(const RASDIALPARAMSA* params) {
 template <typename Record, typename Item, typename Fill>
 DWORD enumerate(Record* buffer, LPDWORD size, LPDWORD count, const std::vector<Item>& items, Fill fill) {
     if (size == nullptr || count == nullptr || (buffer == nullptr && *size != 0)) return ERROR_BUFFER_INVALID;
-    if (buffer != nullptr && *size >= sizeof(Record) && buffer->dwSize != sizeof(Record)) return ERROR_INVALID_SIZE;
+    if (buffer != nullptr && *size >= sizeof(Record) && buffer->dwSize != sizeof(Record)) {
+        return ERROR_INVALID_SIZE;
+    }
     if (items.size() > std::numeric_limits<DWORD>::max() / sizeof(Record)) return ERROR_NOT_ENOUGH_MEMORY;
     auto needed = static_cast<DWORD>(items.size() * sizeof(Record));
     auto records = static_cast<DWORD>(items.size());
@@ -81,8 +87,8 @@ DWORD enumerate(Record* buffer, LPDWORD size, LPDWORD count, const std::vector<I
 
 extern "C" {
 
-DWORD WINAPI RasDialA(LPRASDIALEXTENSIONS, LPCSTR phonebook, LPRASDIALPARAMSA params, DWORD,
-                      LPVOID notifier, LPHRASCONN connection) {
+DWORD WINAPI RasDialA(LPRASDIALEXTENSIONS, LPCSTR phonebook, LPRASDIALPARAMSA params, DWORD, LPVOID notifier,
+                      LPHRASCONN connection) {
     if (DWORD fault = injectedFault("RasDialA", entryOf(params))) return fault;
     if (isOtherPhonebook(phonebook)) return ERROR_CANNOT_FIND_PHONEBOOK;
     if (params == nullptr || connection == nullptr) return ERROR_BUFFER_INVALID;
@@ -159,8 +165,9 @@ DWORD WINAPI RasEnumEntriesA(LPCSTR reserved, LPCSTR phonebook, LPRASENTRYNAMEA 
     if (isOtherPhonebook(phonebook)) return ERROR_CANNOT_FIND_PHONEBOOK;
     std::vector<std::string> names;
     if (Status status = listEntries(names); !status.ok()) return status.code;
-    return enumerate(buffer, size, count, names,
-                     [](RASENTRYNAMEA& record, const std::string& name) { copyText(record.szEntryName, name); });
+    return enumerate(buffer, size, count, names, [](RASENTRYNAMEA& record, const std::string& name) {
+        copyText(record.szEntryName, name);
+    });
 }
 
 DWORD WINAPI RasSetEntryDialParamsA(LPCSTR phonebook, LPRASDIALPARAMSA params, BOOL removePassword) {

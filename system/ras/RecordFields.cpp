@@ -79,8 +79,8 @@ bool parseAddress(std::string_view text, BYTE (&bytes)[4]) {
         std::string_view part = text.substr(0, dot);
         unsigned value = 0;
         auto [end, error] = std::from_chars(part.data(), part.data() + part.size(), value);
-        if (part.empty() || part.size() > 3 || error != std::errc() ||
-            end != part.data() + part.size() || value > 255) {
+        if (part.empty() || part.size() > 3 || error != std::errc() || end != part.data() + part.size() ||
+            value > 255) {
             return false;
         }
         bytes[i] = static_cast<BYTE>(value);
@@ -91,9 +91,13 @@ bool parseAddress(std::string_view text, BYTE (&bytes)[4]) {
 
 }  // namespace
 
-std::span<const RecordField> entryFields() { return kEntryFields; }
+std::span<const RecordField> entryFields() {
+    return kEntryFields;
+}
 
-std::span<const RecordField> dialParamsFields() { return kDialParamsFields; }
+std::span<const RecordField> dialParamsFields() {
+    return kDialParamsFields;
+}
 
 const RecordField* findField(std::span<const RecordField> fields, std::string_view name) {
     for (const RecordField& field : fields) {
@@ -180,8 +184,10 @@ void copyFieldValues(std::span<const RecordField> fields, const void* from, void
 bool isEmptyField(const RecordField& field, const void* record) {
     const unsigned char* bytes = at(field, record);
     switch (field.kind) {
-        case FieldKind::Text: return bytes[0] == 0;
-        case FieldKind::Address: return std::memcmp(bytes, "\0\0\0\0", 4) == 0;
+        case FieldKind::Text:
+            return bytes[0] == 0;
+        case FieldKind::Address:
+            return std::memcmp(bytes, "\0\0\0\0", 4) == 0;
         default: {
             DWORD value;
             std::memcpy(&value, bytes, sizeof value);

@@ -3,6 +3,7 @@
 #include "Phonebook.h"
 #include "RecordFields.h"
 #include "SystemRoot.h"
+#include "TextEscaping.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -59,8 +60,7 @@ struct FileIdentity {
     long long changedNs = 0;
 
     static FileIdentity of(const struct stat& st) {
-        return {st.st_dev, st.st_ino, st.st_size,
-                st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec,
+        return {st.st_dev, st.st_ino, st.st_size, st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec,
                 st.st_ctim.tv_sec * 1000000000LL + st.st_ctim.tv_nsec};
     }
     bool operator==(const FileIdentity&) const = default;
@@ -84,9 +84,8 @@ std::string damagedFile(const char* what, const std::string& path, const std::st
     return std::string(what) + " " + path + " is damaged and was left as it is: " + reason;
 }
 
-Status unreadableFile(const char* what, const std::string& path, int error) {
-    return failure(ERROR_CANNOT_OPEN_PHONEBOOK,
-                   std::string(what) + " " + path + " cannot be read: " + std::strerror(error));
+Status unreadableFile(const char* what, const std::string& path, const std::string& reason) {
+    return failure(ERROR_CANNOT_OPEN_PHONEBOOK, std::string(what) + " " + path + " cannot be read: " + reason);
 }
 
 Status unwritableFile(const std::string& path, int error) {
@@ -117,7 +116,7 @@ public:
             if (errno != ENOENT) {
                 int error = errno;
                 forget();
-                return unreadableFile(what_, path, error);
+                return unreadableFile(what_, path, std::strerror(error));
             }
             if (state_ != State::Missing || path != path_) {
                 forget();
@@ -166,10 +165,10 @@ private:
         forget();
         FileDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
         struct stat st {};
-        if (!file || fstat(file.get(), &st) != 0) return unreadableFile(what_, path, errno);
-        if (!S_ISREG(st.st_mode)) return unreadableFile(what_, path, EISDIR);
+        if (!file || fstat(file.get(), &st) != 0) return unreadableFile(what_, path, std::strerror(errno));
+        if (!S_ISREG(st.st_mode)) return unreadableFile(what_, path, "it is not a regular file");
         std::string content;
-        if (!readAll(file.get(), content)) return unreadableFile(what_, path, errno);
+        if (!readAll(file.get(), content)) return unreadableFile(what_, path, std::strerror(errno));
 
         path_ = path;
         identity_ = FileIdentity::of(st);
@@ -223,17 +222,22 @@ CachedFile<Credentials>& credentialsFile() {
 // The small files are read afresh on every use. A missing file leaves
 // `model` as it was given.
 template <typename Model>
-Status loadSmallFile(const char* fileName, const char* what, bool (*parse)(std::string_view, Model&, std::string&),
-                     Model& model) {
+Status loadSmallFile(const char* fileName, const char* what,
+                     bool (*parse)(std::string_view, Model&, std::string&), Model& model) {
     std::string path = rootFile(fileName);
     std::string content;
     switch (readWholeFile(path, content)) {
-        case ReadResult::Missing: return {};
-        case ReadResult::Failed: return unreadableFile(what, path, errno);
-        case ReadResult::Ok: break;
+        case ReadResult::Missing:
+            return {};
+        case ReadResult::Failed:
+            return unreadableFile(what, path, "it is not a readable regular file");
+        case ReadResult::Ok:
+            break;
     }
     std::string reason;
-    if (!parse(content, model, reason)) return failure(ERROR_CANNOT_OPEN_PHONEBOOK, damagedFile(what, path, reason));
+    if (!parse(content, model, reason)) {
+        return failure(ERROR_CANNOT_OPEN_PHONEBOOK, damagedFile(what, path, reason));
+    }
     return {};
 }
 
@@ -269,10 +273,12 @@ Status saveFaults(const std::vector<Fault>& faults) {
 }
 
 Status noSuchEntry(std::string_view name) {
-    return failure(ERROR_CANNOT_FIND_PHONEBOOK_ENTRY, "there is no entry named " + std::string(name));
+    return failure(ERROR_CANNOT_FIND_PHONEBOOK_ENTRY, "there is no entry named " + forDisplay(name));
 }
 
-bool sameName(std::string_view a, std::string_view b) { return cp932::compareNoCaseMultiByte(a, b) == 0; }
+bool sameName(std::string_view a, std::string_view b) {
+    return cp932::compareNoCaseMultiByte(a, b) == 0;
+}
 
 }  // namespace
 
@@ -345,7 +351,7 @@ Status validateNewEntryName(std::string_view name) {
     std::lock_guard guard(storeMutex);
     if (Status status = phonebookFile().refresh(); !status.ok()) return status;
     if (phonebookFile().model().find(name) != nullptr) {
-        return failure(ERROR_ALREADY_EXISTS, "there is already an entry named " + std::string(name));
+        return failure(ERROR_ALREADY_EXISTS, "there is already an entry named " + forDisplay(name));
     }
     return {};
 }
@@ -397,7 +403,7 @@ Status addDevice(const Device& device) {
     std::vector<Device> devices;
     if (Status status = loadDevices(devices); !status.ok()) return status;
     if (findDevice(devices, device.name) != nullptr) {
-        return failure(ERROR_ALREADY_EXISTS, "there is already a device named " + device.name);
+        return failure(ERROR_ALREADY_EXISTS, "there is already a device named " + forDisplay(device.name));
     }
     devices.push_back(device);
     return saveSmallFile(kDevicesFile, serializeDevices(devices));
@@ -411,7 +417,7 @@ Status removeDevice(std::string_view name) {
     if (Status status = loadDevices(devices); !status.ok()) return status;
     const Device* device = findDevice(devices, name);
     if (device == nullptr) {
-        return failure(ERROR_DEVICE_DOES_NOT_EXIST, "there is no device named " + std::string(name));
+        return failure(ERROR_DEVICE_DOES_NOT_EXIST, "there is no device named " + forDisplay(name));
     }
     devices.erase(devices.begin() + (device - devices.data()));
     return saveSmallFile(kDevicesFile, serializeDevices(devices));
@@ -478,8 +484,9 @@ Status disconnectEntry(std::string_view name) {
     if (!lock.held()) return lockFailure();
     std::vector<Connection> connections;
     if (Status status = loadConnections(connections); !status.ok()) return status;
-    if (std::erase_if(connections, [name](const Connection& c) { return sameName(c.entryName, name); }) == 0) {
-        return failure(ERROR_INVALID_HANDLE, std::string(name) + " is not connected");
+    if (std::erase_if(connections, [name](const Connection& c) { return sameName(c.entryName, name); }) ==
+        0) {
+        return failure(ERROR_INVALID_HANDLE, forDisplay(name) + " is not connected");
     }
     return saveSmallFile(kConnectionsFile, serializeConnections(connections));
 }

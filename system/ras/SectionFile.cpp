@@ -39,7 +39,7 @@ bool parseSections(std::string_view content, std::vector<Section>& sections, std
             }
             Section section{lineNumber, {}, {}};
             if (!unescapeText(line.substr(1, line.size() - 2), section.name)) {
-                reason = atLine(lineNumber, "bad escape sequence in the record name");
+                reason = atLine(lineNumber, "a control byte or a bad escape sequence in the record name");
                 return false;
             }
             sections.push_back(std::move(section));
@@ -54,7 +54,8 @@ bool parseSections(std::string_view content, std::vector<Section>& sections, std
             return false;
         }
         if (sections.empty()) {
-            reason = atLine(lineNumber, "field " + std::string(key) + " stands before the first [name] header");
+            reason =
+                atLine(lineNumber, "field " + std::string(key) + " stands before the first [name] header");
             return false;
         }
         Section& section = sections.back();
@@ -67,7 +68,8 @@ bool parseSections(std::string_view content, std::vector<Section>& sections, std
         }
         SectionValue value{lineNumber, key, {}};
         if (!unescapeText(line.substr(equals + 1), value.value)) {
-            reason = atLine(lineNumber, "bad escape sequence in the value of " + std::string(key));
+            reason = atLine(lineNumber,
+                            "a control byte or a bad escape sequence in the value of " + std::string(key));
             return false;
         }
         section.values.push_back(std::move(value));

@@ -15,6 +15,8 @@ struct Status {
     bool ok() const { return code == ERROR_SUCCESS; }
 };
 
-inline Status failure(DWORD code, std::string detail) { return {code, std::move(detail)}; }
+inline Status failure(DWORD code, std::string detail) {
+    return {code, std::move(detail)};
+}
 
 }  // namespace standin::ras

@@ -22,7 +22,7 @@ bool parseTabbedLines(std::string_view content, std::vector<TabbedLine>& lines, 
             size_t tab = line.find('\t');
             std::string field;
             if (!unescapeText(line.substr(0, tab), field)) {
-                reason = atLine(lineNumber, "bad escape sequence");
+                reason = atLine(lineNumber, "a control byte or a bad escape sequence");
                 return false;
             }
             parsed.fields.push_back(std::move(field));

@@ -12,12 +12,14 @@ bool isTrailByte(unsigned char byte) {
     return (byte >= 0x40 && byte <= 0x7E) || (byte >= 0x80 && byte <= 0xFC);
 }
 
-// Single bytes that CP932 leaves undefined, and controls: written as \xHH so
-// that the file stays readable CP932 text.
+// Controls, lead bytes without their trail byte and the single bytes CP932
+// leaves undefined: written as \xHH so that the file stays readable text.
 bool needsHexEscape(unsigned char byte) {
     return byte < 0x20 || byte == 0x7F || byte == 0x80 || byte == 0xA0 || byte >= 0xFD ||
            cp932::isLeadByte(byte);
 }
+
+constexpr char kHexDigits[] = "0123456789ABCDEF";
 
 int hexDigit(char c) {
     if (c >= '0' && c <= '9') return c - '0';
@@ -29,7 +31,6 @@ int hexDigit(char c) {
 }  // namespace
 
 std::string escapeText(std::string_view bytes) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
     std::string out;
     out.reserve(bytes.size());
     for (size_t i = 0; i < bytes.size(); ++i) {
@@ -48,8 +49,8 @@ std::string escapeText(std::string_view bytes) {
             out += "\\t";
         } else if (needsHexEscape(byte)) {
             out += "\\x";
-            out += kHex[byte >> 4];
-            out += kHex[byte & 0xF];
+            out += kHexDigits[byte >> 4];
+            out += kHexDigits[byte & 0xF];
         } else {
             out += bytes[i];
         }
@@ -67,16 +68,25 @@ bool unescapeText(std::string_view text, std::string& bytes) {
             bytes += text[++i];
             continue;
         }
+        if (byte < 0x20 || byte == 0x7F) return false;
         if (byte != '\\') {
             bytes += text[i];
             continue;
         }
         if (++i == text.size()) return false;
         switch (text[i]) {
-            case '\\': bytes += '\\'; break;
-            case 'n': bytes += '\n'; break;
-            case 'r': bytes += '\r'; break;
-            case 't': bytes += '\t'; break;
+            case '\\':
+                bytes += '\\';
+                break;
+            case 'n':
+                bytes += '\n';
+                break;
+            case 'r':
+                bytes += '\r';
+                break;
+            case 't':
+                bytes += '\t';
+                break;
             case 'x': {
                 if (i + 2 >= text.size()) return false;
                 int high = hexDigit(text[i + 1]);
@@ -86,10 +96,34 @@ bool unescapeText(std::string_view text, std::string& bytes) {
                 i += 2;
                 break;
             }
-            default: return false;
+            default:
+                return false;
         }
     }
     return true;
+}
+
+std::string forDisplay(std::string_view cp932Text) {
+    std::string out;
+    std::string converted;
+    for (size_t i = 0; i < cp932Text.size();) {
+        auto first = static_cast<unsigned char>(cp932Text[i]);
+        size_t length = cp932::isLeadByte(first) && i + 1 < cp932Text.size() ? 2 : 1;
+        std::string_view character = cp932Text.substr(i, length);
+        bool control = length == 1 && (first < 0x20 || first == 0x7F);
+        if (!control && cp932::toUtf8(character, converted)) {
+            out += converted;
+        } else {
+            for (char byte : character) {
+                auto value = static_cast<unsigned char>(byte);
+                out += "\\x";
+                out += kHexDigits[value >> 4];
+                out += kHexDigits[value & 0xF];
+            }
+        }
+        i += length;
+    }
+    return out;
 }
 
 bool isPlainText(std::string_view bytes) {

@@ -17,8 +17,13 @@ namespace standin::ras {
 std::string escapeText(std::string_view bytes);
 
 // Reverses escapeText. False, with `bytes` unspecified, on an unknown or
-// incomplete escape sequence or an escape that would yield NUL.
+// incomplete escape sequence, an escape that would yield NUL, or a control
+// byte standing unescaped (a stray CR, say).
 bool unescapeText(std::string_view text, std::string& bytes);
+
+// CP932 bytes as UTF-8 for people: what is not a CP932 character, and
+// control bytes, show as \xHH so that the text stays on its line.
+std::string forDisplay(std::string_view cp932Text);
 
 // True for CP932 text without control characters: what names must be, so
 // that they list one a line and convert for display.

@@ -7,10 +7,10 @@
 #include "Phonebook.h"
 #include "RecordFields.h"
 #include "RemoteAccessStore.h"
+#include "TextEscaping.h"
 
 #include <charconv>
-#include <cstdio>
-#include <cstring>
+#include <cstddef>
 #include <iostream>
 
 namespace systool {
@@ -18,30 +18,6 @@ namespace systool {
 namespace {
 
 namespace ras = standin::ras;
-
-// CP932 text for the terminal. Bytes that are not CP932 characters, and
-// control bytes, show as \xHH so that every record stays on its line.
-std::string display(std::string_view cp932Text) {
-    std::string out;
-    std::string converted;
-    for (size_t i = 0; i < cp932Text.size();) {
-        size_t length = cp932::isLeadByte(static_cast<unsigned char>(cp932Text[i])) && i + 1 < cp932Text.size() ? 2 : 1;
-        std::string_view character = cp932Text.substr(i, length);
-        auto first = static_cast<unsigned char>(character[0]);
-        bool control = length == 1 && (first < 0x20 || first == 0x7F);
-        if (!control && cp932::toUtf8(character, converted)) {
-            out += converted;
-        } else {
-            for (char byte : character) {
-                char hex[5];
-                std::snprintf(hex, sizeof hex, "\\x%02X", static_cast<unsigned char>(byte));
-                out += hex;
-            }
-        }
-        i += length;
-    }
-    return out;
-}
 
 // Converts an argument to CP932; false (after saying so) when CP932 cannot
 // hold it.
@@ -52,7 +28,7 @@ bool toCp932(const std::string& commandName, const std::string& utf8, std::strin
 }
 
 int refused(const ras::Status& status) {
-    if (!status.detail.empty()) return refuse(display(status.detail));
+    if (!status.detail.empty()) return refuse(status.detail);
     const char* text = ras::errorText(status.code);
     return refuse(text != nullptr ? text : "error " + std::to_string(status.code));
 }
@@ -66,7 +42,7 @@ int entriesCommand(const std::vector<std::string>& args) {
     if (!args.empty()) return usageError("entries", "entries takes no arguments");
     std::vector<std::string> names;
     if (ras::Status status = ras::listEntries(names); !status.ok()) return refused(status);
-    for (const std::string& name : names) std::cout << display(name) << '\n';
+    for (const std::string& name : names) std::cout << ras::forDisplay(name) << '\n';
     return kExitOk;
 }
 
@@ -90,10 +66,12 @@ int showCommand(const std::vector<std::string>& args) {
     if (ras::Status status = ras::readDialParams(name, credentials); !status.ok()) return refused(status);
 
     for (const ras::RecordField& field : ras::entryFields()) {
-        std::cout << field.name << '=' << display(ras::formatField(field, &properties)) << '\n';
+        std::cout << field.name << '=' << ras::forDisplay(ras::formatField(field, &properties)) << '\n';
     }
-    std::cout << "szUserName=" << display(credentials.params.szUserName) << '\n';
-    if (reveal && credentials.hasPassword) std::cout << "szPassword=" << display(credentials.params.szPassword) << '\n';
+    std::cout << "szUserName=" << ras::forDisplay(credentials.params.szUserName) << '\n';
+    if (reveal && credentials.hasPassword) {
+        std::cout << "szPassword=" << ras::forDisplay(credentials.params.szPassword) << '\n';
+    }
     return kExitOk;
 }
 
@@ -110,15 +88,17 @@ int putCommand(const std::vector<std::string>& args) {
     RASENTRYA scratch{};
     for (size_t i = 1; i < args.size(); ++i) {
         size_t equals = args[i].find('=');
-        const ras::RecordField* field =
-            equals == std::string::npos ? nullptr : ras::findField(ras::entryFields(), args[i].substr(0, equals));
+        const ras::RecordField* field = equals == std::string::npos
+                                            ? nullptr
+                                            : ras::findField(ras::entryFields(), args[i].substr(0, equals));
         if (field == nullptr || field->offset == offsetof(RASENTRYA, dwSize)) {
-            return usageError("put", "\"" + args[i] + "\" is not FIELD=VALUE with a field of RASENTRYA other than dwSize");
+            return usageError(
+                "put", "\"" + args[i] + "\" is not FIELD=VALUE with a field of RASENTRYA other than dwSize");
         }
         Assignment assignment{field, {}};
         if (!toCp932("put", args[i].substr(equals + 1), assignment.value)) return kExitUsage;
         std::string reason;
-        if (!ras::parseField(*field, assignment.value, &scratch, reason)) return usageError("put", display(reason));
+        if (!ras::parseField(*field, assignment.value, &scratch, reason)) return usageError("put", reason);
         assignments.push_back(std::move(assignment));
     }
 
@@ -134,7 +114,8 @@ int putCommand(const std::vector<std::string>& args) {
 
 int credentialsCommand(const std::vector<std::string>& args) {
     if (args.size() != 2 && args.size() != 3) {
-        return usageError("credentials", "credentials takes an entry name, a user name and optionally a password");
+        return usageError("credentials",
+                          "credentials takes an entry name, a user name and optionally a password");
     }
     std::string name;
     std::string user;
@@ -166,7 +147,9 @@ int devicesCommand(const std::vector<std::string>& args) {
     if (!args.empty()) return usageError("devices", "devices takes no arguments");
     std::vector<ras::Device> devices;
     if (ras::Status status = ras::listDevices(devices); !status.ok()) return refused(status);
-    for (const ras::Device& device : devices) std::cout << display(device.type) << '\t' << display(device.name) << '\n';
+    for (const ras::Device& device : devices) {
+        std::cout << ras::forDisplay(device.type) << '\t' << ras::forDisplay(device.name) << '\n';
+    }
     return kExitOk;
 }
 
@@ -192,7 +175,9 @@ int connectionsCommand(const std::vector<std::string>& args) {
     if (!args.empty()) return usageError("connections", "connections takes no arguments");
     std::vector<ras::Connection> connections;
     if (ras::Status status = ras::listConnections(connections); !status.ok()) return refused(status);
-    for (const ras::Connection& connection : connections) std::cout << display(connection.entryName) << '\n';
+    for (const ras::Connection& connection : connections) {
+        std::cout << ras::forDisplay(connection.entryName) << '\n';
+    }
     return kExitOk;
 }
 
@@ -214,9 +199,13 @@ int disconnectCommand(const std::vector<std::string>& args) {
 }
 
 int faultCommand(const std::vector<std::string>& args) {
-    if (args.size() < 2) return usageError("fault", "fault takes an entry point's name and an error code or clear");
+    if (args.size() < 2) {
+        return usageError("fault", "fault takes an entry point's name and an error code or clear");
+    }
     const ras::EntryPoint* entryPoint = ras::findEntryPoint(args[0]);
-    if (entryPoint == nullptr) return usageError("fault", args[0] + " is not one of the library's entry points");
+    if (entryPoint == nullptr) {
+        return usageError("fault", args[0] + " is not one of the library's entry points");
+    }
     if (args[1] == "clear") {
         if (args.size() != 2) return usageError("fault", "fault FUNCTION clear takes nothing more");
         ras::Status status = ras::clearFaults(entryPoint->name);
@@ -225,7 +214,9 @@ int faultCommand(const std::vector<std::string>& args) {
 
     ras::Fault fault;
     fault.function = entryPoint->name;
-    if (!parsePositive(args[1], fault.code)) return usageError("fault", "the error code must be a number from 1 to 4294967295");
+    if (!parsePositive(args[1], fault.code)) {
+        return usageError("fault", "the error code must be a number from 1 to 4294967295");
+    }
     for (size_t i = 2; i < args.size(); i += 2) {
         if (i + 1 == args.size()) return usageError("fault", args[i] + " needs a value");
         if (args[i] == "--entry") {
@@ -233,9 +224,13 @@ int faultCommand(const std::vector<std::string>& args) {
                 return usageError("fault", std::string(entryPoint->name) + " is not called about an entry");
             }
             if (!toCp932("fault", args[i + 1], fault.entry)) return kExitUsage;
-            if (ras::Status valid = ras::checkEntryName(fault.entry); !valid.ok()) return usageError("fault", valid.detail);
+            if (ras::Status valid = ras::checkEntryName(fault.entry); !valid.ok()) {
+                return usageError("fault", valid.detail);
+            }
         } else if (args[i] == "--times") {
-            if (!parsePositive(args[i + 1], fault.times)) return usageError("fault", "--times takes a number from 1 up");
+            if (!parsePositive(args[i + 1], fault.times)) {
+                return usageError("fault", "--times takes a number from 1 up");
+            }
         } else {
             return usageError("fault", "unknown option " + args[i]);
         }
@@ -250,7 +245,7 @@ int faultsCommand(const std::vector<std::string>& args) {
     if (ras::Status status = ras::listFaults(faults); !status.ok()) return refused(status);
     for (const ras::Fault& fault : faults) {
         std::cout << fault.function << '\t' << fault.code;
-        if (!fault.entry.empty()) std::cout << "\tentry=" << display(fault.entry);
+        if (!fault.entry.empty()) std::cout << "\tentry=" << ras::forDisplay(fault.entry);
         if (fault.times != 0) std::cout << "\ttimes=" << fault.times;
         std::cout << '\n';
     }
@@ -261,7 +256,7 @@ int faultsCommand(const std::vector<std::string>& args) {
 
 bool seedRemoteAccess(std::string& error) {
     ras::Status status = ras::seedDevices();
-    if (!status.ok()) error = display(status.detail);
+    if (!status.ok()) error = status.detail;
     return status.ok();
 }
 
@@ -270,7 +265,8 @@ std::vector<Command> remoteAccessCommands() {
         {"entries", "", "list the phonebook's entry names, one a line", entriesCommand},
         {"show", "NAME [--reveal]", "print an entry's fields and user name (and password)", showCommand},
         {"put", "NAME [FIELD=VALUE...]", "create an entry or change its fields", putCommand},
-        {"credentials", "NAME USER [PASSWORD]", "store an entry's user name and password", credentialsCommand},
+        {"credentials", "NAME USER [PASSWORD]", "store an entry's user name and password",
+         credentialsCommand},
         {"delete", "NAME", "delete an entry and its credentials", deleteCommand},
         {"devices", "", "list the devices, TYPE<TAB>NAME a line", devicesCommand},
         {"device-add", "TYPE NAME", "add a device (type modem, isdn, ...)", deviceAddCommand},
@@ -278,8 +274,8 @@ std::vector<Command> remoteAccessCommands() {
         {"connections", "", "list the connected entries", connectionsCommand},
         {"connect", "NAME", "mark an entry as connected", connectCommand},
         {"disconnect", "NAME", "end an entry's connection", disconnectCommand},
-        {"fault", "FUNCTION CODE [--entry NAME] [--times N] | FUNCTION clear",
-         "make an entry point fail with CODE (tests)", faultCommand},
+        {"fault", "FUNCTION CODE|clear [--entry NAME] [--times N]", "make an entry point fail (tests)",
+         faultCommand},
         {"faults", "", "list the injected faults", faultsCommand},
     };
 }

@@ -38,7 +38,8 @@ void expectHolds(const testsupport::TempSystemRoot& root, const std::set<std::st
     standin::ras::Phonebook phonebook;
     standin::ras::Credentials credentials;
     std::string reason;
-    ASSERT_TRUE(standin::ras::parsePhonebook(readFile(root.file("phonebook.txt")), phonebook, reason)) << reason;
+    ASSERT_TRUE(standin::ras::parsePhonebook(readFile(root.file("phonebook.txt")), phonebook, reason))
+        << reason;
     ASSERT_TRUE(standin::ras::parseCredentials(readFile(root.file("credentials.txt")), credentials, reason))
         << reason;
     for (const std::string& name : names) {

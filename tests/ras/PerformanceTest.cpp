@@ -52,9 +52,9 @@ TEST(RasPerformance, TenThousandEntriesCostAParseOnlyWhenTheFileChanged) {
     EXPECT_EQ(setEntry(name, modemEntry("03-1234")), ERROR_SUCCESS);
     double write = microsecondsSince(start);
 
-    std::cout << "10,000 entries: first RasGetEntryPropertiesA (parse) " << firstCall << " us; unchanged: median "
-              << unchanged[unchanged.size() / 2] << " us, slowest " << unchanged.back()
-              << " us; RasSetEntryPropertiesA (rewrite) " << write << " us\n";
+    std::cout << "10,000 entries: first RasGetEntryPropertiesA (parse) " << firstCall
+              << " us; unchanged: median " << unchanged[unchanged.size() / 2] << " us, slowest "
+              << unchanged.back() << " us; RasSetEntryPropertiesA (rewrite) " << write << " us\n";
     // A re-parse costs milliseconds; a lookup in the kept phonebook, microseconds.
     EXPECT_LT(unchanged[unchanged.size() / 2], firstCall / 10);
     EXPECT_LT(unchanged[unchanged.size() / 2], 1000.0);

@@ -149,8 +149,9 @@ TEST_F(RasApi, SetEntryPropertiesRefusesWhatThePhonebookCannotHoldAndLeavesItAlo
     EXPECT_EQ(ras().RasSetEntryPropertiesA(nullptr, nullptr, &entry, sizeof entry, nullptr, 0),
               ERROR_BUFFER_INVALID);
     BYTE deviceInfo[8] = {};
-    EXPECT_EQ(ras().RasSetEntryPropertiesA(nullptr, "Kivora", &entry, sizeof entry, deviceInfo, sizeof deviceInfo),
-              ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(
+        ras().RasSetEntryPropertiesA(nullptr, "Kivora", &entry, sizeof entry, deviceInfo, sizeof deviceInfo),
+        ERROR_INVALID_PARAMETER);
 
     for (const std::string& name : {std::string(), std::string(257, 'x'), std::string("tab\there"),
                                     std::string("orphan\x81"), std::string("\xFF\xFE")}) {
@@ -216,7 +217,8 @@ TEST_F(RasApi, EnumEntriesFollowsTheTwoCallProtocol) {
     names[0].dwSize = 28;
     EXPECT_EQ(ras().RasEnumEntriesA(nullptr, nullptr, names.data(), &size, &count), ERROR_INVALID_SIZE);
     names[0].dwSize = 264;
-    EXPECT_EQ(ras().RasEnumEntriesA("reserved", nullptr, names.data(), &size, &count), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(ras().RasEnumEntriesA("reserved", nullptr, names.data(), &size, &count),
+              ERROR_INVALID_PARAMETER);
     EXPECT_EQ(ras().RasEnumEntriesA(nullptr, nullptr, names.data(), nullptr, &count), ERROR_BUFFER_INVALID);
     EXPECT_EQ(ras().RasEnumEntriesA(nullptr, nullptr, names.data(), &size, nullptr), ERROR_BUFFER_INVALID);
 }
@@ -227,7 +229,8 @@ TEST_F(RasApi, DialParamsKeepUserAndPasswordApartWithTheRemovePasswordFlag) {
     params.dwSize = sizeof params;
     std::strcpy(params.szEntryName, name.c_str());
     BOOL hasPassword = TRUE;
-    EXPECT_EQ(ras().RasGetEntryDialParamsA(nullptr, &params, &hasPassword), ERROR_CANNOT_FIND_PHONEBOOK_ENTRY);
+    EXPECT_EQ(ras().RasGetEntryDialParamsA(nullptr, &params, &hasPassword),
+              ERROR_CANNOT_FIND_PHONEBOOK_ENTRY);
     EXPECT_EQ(setCredentials(name, "u", "p", FALSE), ERROR_CANNOT_FIND_PHONEBOOK_ENTRY);
 
     ASSERT_EQ(setEntry(name, modemEntry("1")), ERROR_SUCCESS);
@@ -320,7 +323,8 @@ TEST_F(RasApi, ConnectionsAnswer603ForTwoWithAOneRecordBuffer) {
     int notifier = 0;
     EXPECT_EQ(ras().RasDialA(nullptr, nullptr, &params, 0, &notifier, &again), ERROR_INVALID_PARAMETER);
     std::strcpy(params.szEntryName, "nowhere");
-    EXPECT_EQ(ras().RasDialA(nullptr, nullptr, &params, 0, nullptr, &again), ERROR_CANNOT_FIND_PHONEBOOK_ENTRY);
+    EXPECT_EQ(ras().RasDialA(nullptr, nullptr, &params, 0, nullptr, &again),
+              ERROR_CANNOT_FIND_PHONEBOOK_ENTRY);
 
     size = sizeof(RASCONNA);
     count = 0;
@@ -366,7 +370,8 @@ TEST_F(RasApi, DamagedPhonebookAnswers621AndIsNeverRewritten) {
     EXPECT_EQ(ras().RasGetEntryDialParamsA(nullptr, &params, &hasPassword), ERROR_CANNOT_OPEN_PHONEBOOK);
     EXPECT_EQ(ras().RasSetEntryDialParamsA(nullptr, &params, FALSE), ERROR_CANNOT_OPEN_PHONEBOOK);
     EXPECT_EQ(ras().RasValidateEntryNameA(nullptr, "new"), ERROR_CANNOT_OPEN_PHONEBOOK);
-    EXPECT_EQ(ras().RasDialA(nullptr, nullptr, &params, 0, nullptr, &connection), ERROR_CANNOT_OPEN_PHONEBOOK);
+    EXPECT_EQ(ras().RasDialA(nullptr, nullptr, &params, 0, nullptr, &connection),
+              ERROR_CANNOT_OPEN_PHONEBOOK);
 
     struct stat after {};
     ASSERT_EQ(stat(phonebook().c_str(), &after), 0);
@@ -401,8 +406,9 @@ TEST_F(RasApi, InjectedFaultsHitTheChosenCallsOnly) {
     DWORD count = 0;
     EXPECT_EQ(ras().RasEnumDevicesA(nullptr, &size, &count), ERROR_INVALID_USER_BUFFER);
     EXPECT_EQ(ras().RasEnumDevicesA(nullptr, &size, &count), ERROR_INVALID_USER_BUFFER);
-    EXPECT_EQ(readFile(root.file("faults.txt")), "# Injected faults (tests only): FUNCTION<TAB>CODE, then "
-                                                 "entry=NAME and times=N when given.\nRasEnumDevicesA\t1784\n");
+    EXPECT_EQ(readFile(root.file("faults.txt")),
+              "# Injected faults (tests only): FUNCTION<TAB>CODE, then "
+              "entry=NAME and times=N when given.\nRasEnumDevicesA\t1784\n");
 
     writeFile(root.file("faults.txt"), "RasEnumDevicesA\tlots\n");
     EXPECT_EQ(ras().RasEnumEntriesA(nullptr, nullptr, nullptr, &size, &count), ERROR_CANNOT_OPEN_PHONEBOOK)
@@ -413,12 +419,14 @@ TEST_F(RasApi, ErrorStringsValidationAndThePhonebookDialog) {
     char text[256];
     ASSERT_EQ(ras().RasGetErrorStringA(ERROR_CANNOT_FIND_PHONEBOOK_ENTRY, text, sizeof text), ERROR_SUCCESS);
     EXPECT_STREQ(text, "The phonebook entry does not exist.");
-    for (DWORD code : {ERROR_INVALID_HANDLE, ERROR_INVALID_PARAMETER, ERROR_INVALID_NAME, ERROR_ALREADY_EXISTS,
-                       ERROR_BUFFER_TOO_SMALL, ERROR_BUFFER_INVALID, ERROR_CANNOT_OPEN_PHONEBOOK,
-                       ERROR_CANNOT_WRITE_PHONEBOOK, ERROR_INVALID_SIZE, ERROR_CANNOT_FIND_PHONEBOOK}) {
+    for (DWORD code :
+         {ERROR_INVALID_HANDLE, ERROR_INVALID_PARAMETER, ERROR_INVALID_NAME, ERROR_ALREADY_EXISTS,
+          ERROR_BUFFER_TOO_SMALL, ERROR_BUFFER_INVALID, ERROR_CANNOT_OPEN_PHONEBOOK,
+          ERROR_CANNOT_WRITE_PHONEBOOK, ERROR_INVALID_SIZE, ERROR_CANNOT_FIND_PHONEBOOK}) {
         EXPECT_EQ(ras().RasGetErrorStringA(code, text, sizeof text), ERROR_SUCCESS) << code;
     }
-    EXPECT_EQ(ras().RasGetErrorStringA(ERROR_CANNOT_FIND_PHONEBOOK_ENTRY, text, 5), ERROR_INSUFFICIENT_BUFFER);
+    EXPECT_EQ(ras().RasGetErrorStringA(ERROR_CANNOT_FIND_PHONEBOOK_ENTRY, text, 5),
+              ERROR_INSUFFICIENT_BUFFER);
     EXPECT_EQ(ras().RasGetErrorStringA(12345, text, sizeof text), ERROR_INVALID_PARAMETER);
     EXPECT_EQ(ras().RasGetErrorStringA(ERROR_INVALID_SIZE, nullptr, 0), ERROR_INVALID_PARAMETER);
     EXPECT_EQ(ras().RasCreatePhonebookEntryA(nullptr, nullptr), ERROR_CALL_NOT_IMPLEMENTED);

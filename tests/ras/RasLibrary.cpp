@@ -110,6 +110,8 @@ void replaceFile(const std::string& path, const std::string& bytes) {
     ASSERT_EQ(std::rename((path + ".new").c_str(), path.c_str()), 0) << path;
 }
 
-std::string sjis(const char* utf8) { return cp932::fromUtf8(utf8); }
+std::string sjis(const char* utf8) {
+    return cp932::fromUtf8(utf8);
+}
 
 }  // namespace rastest

@@ -21,9 +21,9 @@ TEST(StoreFiles, EscapingRoundTripsAnyBytesOnOneLine) {
     std::vector<std::string> samples = {
         cp932::fromUtf8("表ソ能ポ"),  // 0x5C and 0x7C trail bytes stay raw
         "C:\\script\\dial.scp",
-        "\x81",        // a lead byte at the end
-        "\x81\n",      // a lead byte before a newline
-        "\x95\\n",     // a double-byte character whose trail byte is a backslash, then n
+        "\x81",     // a lead byte at the end
+        "\x81\n",   // a lead byte before a newline
+        "\x95\\n",  // a double-byte character whose trail byte is a backslash, then n
         "\x80\xA0\xFD\xFE\xFF\x7F\x01\t\r\n",
     };
     for (int i = 0; i < 500; ++i) {
@@ -45,7 +45,9 @@ TEST(StoreFiles, EscapingRoundTripsAnyBytesOnOneLine) {
     EXPECT_EQ(escapeText(text), text) << "CP932 text stays as it is";
 
     std::string unused;
-    for (const char* bad : {"\\", "\\q", "\\x4", "\\xZZ", "\\x00"}) EXPECT_FALSE(unescapeText(bad, unused)) << bad;
+    for (const char* bad : {"\\", "\\q", "\\x4", "\\xZZ", "\\x00", "raw\r"}) {
+        EXPECT_FALSE(unescapeText(bad, unused)) << bad;
+    }
 }
 
 TEST(StoreFiles, PhonebookKeepsAwkwardNamesAndFieldsOnReload) {
@@ -88,7 +90,8 @@ TEST(StoreFiles, DeviceAndFaultListsRefuseWhatTheyCannotHold) {
     std::vector<Device> devices;
     std::string reason;
     EXPECT_FALSE(parseDevices("modem\n", devices, reason));
-    EXPECT_FALSE(parseDevices("modem\tA\nisdn\ta\n", devices, reason)) << "names compare without regard to case";
+    EXPECT_FALSE(parseDevices("modem\tA\nisdn\ta\n", devices, reason))
+        << "names compare without regard to case";
     EXPECT_FALSE(parseDevices("averyveryverylongtype\tA\n", devices, reason));
     EXPECT_TRUE(checkDevice({"modem", std::string(128, 'm')}).ok());
     EXPECT_FALSE(checkDevice({"modem", std::string(129, 'm')}).ok());
@@ -98,7 +101,8 @@ TEST(StoreFiles, DeviceAndFaultListsRefuseWhatTheyCannotHold) {
     EXPECT_FALSE(parseFaults("RasNoSuchA\t5\n", faults, reason));
     EXPECT_FALSE(parseFaults("RasEnumEntriesA\t0\n", faults, reason));
     EXPECT_FALSE(parseFaults("RasEnumEntriesA\t5\ttimes=0\n", faults, reason));
-    ASSERT_TRUE(parseFaults("RasDeleteEntryA\t5\nRasDeleteEntryA\t6\tentry=A\ttimes=1\n", faults, reason)) << reason;
+    ASSERT_TRUE(parseFaults("RasDeleteEntryA\t5\nRasDeleteEntryA\t6\tentry=A\ttimes=1\n", faults, reason))
+        << reason;
     EXPECT_EQ(matchingFault(faults, "RasDeleteEntryA", "a")->code, 6u) << "a fault for the entry comes first";
     EXPECT_EQ(matchingFault(faults, "RasDeleteEntryA", "b")->code, 5u);
     EXPECT_EQ(matchingFault(faults, "RasEnumEntriesA", ""), nullptr);

@@ -59,15 +59,17 @@ TEST_F(Tool, PutShowAndTheLibraryAgreeOnAJapaneseName) {
     EXPECT_EQ(shown.out.substr(0, shown.out.find("szAreaCode")),
               "dwSize=1768\ndwfOptions=0x0500011C\ndwCountryID=81\ndwCountryCode=0\n");
     EXPECT_NE(shown.out.find("\nipaddrDns=10.1.2.3\n"), std::string::npos);
-    EXPECT_NE(shown.out.find("\nszDeviceType=modem\nszDeviceName=標準 56000 bps モデム\n"), std::string::npos);
+    EXPECT_NE(shown.out.find("\nszDeviceType=modem\nszDeviceName=標準 56000 bps モデム\n"),
+              std::string::npos);
     EXPECT_TRUE(shown.out.ends_with("dwReserved2=0\nszUserName=\n"));
 
     // The library reads what put wrote, under the CP932 name.
     RASENTRYA entry{};
     entry.dwSize = sizeof entry;
     DWORD size = sizeof entry;
-    ASSERT_EQ(ras().RasGetEntryPropertiesA(nullptr, sjis("表示ソフト").c_str(), &entry, &size, nullptr, nullptr),
-              ERROR_SUCCESS);
+    ASSERT_EQ(
+        ras().RasGetEntryPropertiesA(nullptr, sjis("表示ソフト").c_str(), &entry, &size, nullptr, nullptr),
+        ERROR_SUCCESS);
     EXPECT_STREQ(entry.szLocalPhoneNumber, "P0570-012-345");
     EXPECT_EQ(entry.ipaddrDns.a, 10);
 
@@ -84,14 +86,18 @@ TEST_F(Tool, PutShowAndTheLibraryAgreeOnAJapaneseName) {
 TEST_F(Tool, PasswordsAppearOnlyWithReveal) {
     ASSERT_EQ(run({"put", "Kivora"}).status, 0);
     ASSERT_EQ(run({"credentials", "Kivora", "taro@example.ne.jp", "ひみつ"}).status, 0);
-    for (const std::vector<std::string>& args :
-         {std::vector<std::string>{"show", "Kivora"}, {"entries"}, {"devices"}, {"connections"}, {"faults"}}) {
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"show", "Kivora"},
+                                                 {"entries"},
+                                                 {"devices"},
+                                                 {"connections"},
+                                                 {"faults"}}) {
         ToolRun shown = run(args);
         EXPECT_EQ(shown.out.find("ひみつ"), std::string::npos) << args[0];
         EXPECT_EQ(shown.err.find("ひみつ"), std::string::npos) << args[0];
     }
     EXPECT_TRUE(run({"show", "Kivora"}).out.ends_with("szUserName=taro@example.ne.jp\n"));
-    EXPECT_TRUE(run({"show", "--reveal", "Kivora"}).out.ends_with("szUserName=taro@example.ne.jp\nszPassword=ひみつ\n"));
+    EXPECT_TRUE(run({"show", "--reveal", "Kivora"})
+                    .out.ends_with("szUserName=taro@example.ne.jp\nszPassword=ひみつ\n"));
 
     // Without a password the stored one is removed.
     ASSERT_EQ(run({"credentials", "Kivora", "jiro"}).status, 0);
@@ -128,8 +134,10 @@ TEST_F(Tool, RefusalsExitOneAndBadUsageExitsTwo) {
 TEST_F(Tool, DamagedPhonebookIsReportedWithItsLineAndLeftAlone) {
     const std::string damaged = "[Kivora]\nszAreaCode=03\nszAreaCode=06\n";
     testsupport::writeFile(root.file("phonebook.txt"), damaged);
-    for (const std::vector<std::string>& args : {std::vector<std::string>{"entries"}, {"show", "Kivora"},
-                                                 {"put", "Kivora", "szAreaCode=04"}, {"delete", "Kivora"}}) {
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"entries"},
+                                                 {"show", "Kivora"},
+                                                 {"put", "Kivora", "szAreaCode=04"},
+                                                 {"delete", "Kivora"}}) {
         ToolRun run_ = run(args);
         EXPECT_EQ(run_.status, 1) << args[0];
         EXPECT_EQ(run_.err, "kivora-sys: the phonebook " + root.file("phonebook.txt") +
