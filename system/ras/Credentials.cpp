@@ -21,6 +21,7 @@ bool parseCredentials(std::string_view content, Credentials& credentials, std::s
     std::vector<Section> sections;
     if (!parseSections(content, sections, reason)) return false;
     credentials = Credentials();
+    credentials.reserve(sections.size());
     for (const Section& section : sections) {
         if (Status name = checkEntryName(section.name); !name.ok()) {
             reason = atLine(section.line, name.detail);

@@ -30,6 +30,7 @@ public:
 
     const std::vector<Item>& items() const { return items_; }
     bool empty() const { return items_.empty(); }
+    void reserve(size_t count) { items_.reserve(count); }
 
     const Item* find(std::string_view name) const {
         auto it = index_.find(name);

@@ -47,6 +47,7 @@ bool parsePhonebook(std::string_view content, Phonebook& phonebook, std::string&
     std::vector<Section> sections;
     if (!parseSections(content, sections, reason)) return false;
     phonebook = Phonebook();
+    phonebook.reserve(sections.size());
     for (const Section& section : sections) {
         if (Status name = checkEntryName(section.name); !name.ok()) {
             reason = atLine(section.line, name.detail);
