@@ -302,13 +302,10 @@ Status readEntry(std::string_view name, RASENTRYA& properties) {
 }
 
 Status writeEntry(std::string_view name, const RASENTRYA& properties) {
-    return editEntry(name, [&properties](RASENTRYA& entry) {
-        entry = properties;
-        return Status{};
-    });
+    return editEntry(name, [&properties](RASENTRYA& entry) { entry = properties; });
 }
 
-Status editEntry(std::string_view name, const std::function<Status(RASENTRYA&)>& change) {
+Status editEntry(std::string_view name, const std::function<void(RASENTRYA&)>& change) {
     if (Status valid = checkEntryName(name); !valid.ok()) return valid;
     std::lock_guard guard(storeMutex);
     RootLock lock;
@@ -317,7 +314,7 @@ Status editEntry(std::string_view name, const std::function<Status(RASENTRYA&)>&
     if (Status status = file.refresh(); !status.ok()) return status;
     const Phonebook::Item* entry = file.model().find(name);
     RASENTRYA properties = entry != nullptr ? entry->record : newEntryProperties();
-    if (Status status = change(properties); !status.ok()) return status;
+    change(properties);
     if (Status valid = checkEntryProperties(properties); !valid.ok()) return valid;
     // Only the fields are kept: what a caller left after a terminator or in
     // padding would otherwise read back until the next reload.

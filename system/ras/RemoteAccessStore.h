@@ -43,8 +43,8 @@ Status readEntry(std::string_view name, RASENTRYA& properties);
 Status writeEntry(std::string_view name, const RASENTRYA& properties);
 
 // Changes an entry in one locked step: `change` edits its current fields (a
-// new entry's when there is none) and may refuse with a status of its own.
-Status editEntry(std::string_view name, const std::function<Status(RASENTRYA&)>& change);
+// new entry's when there is none).
+Status editEntry(std::string_view name, const std::function<void(RASENTRYA&)>& change);
 
 // Removes the entry and the credentials stored with it.
 Status deleteEntry(std::string_view name);

@@ -80,12 +80,10 @@ int putCommand(const std::vector<std::string>& args) {
     std::string name;
     if (!toCp932("put", args[0], name)) return kExitUsage;
 
-    struct Assignment {
-        const ras::RecordField* field;
-        std::string value;  // CP932
-    };
-    std::vector<Assignment> assignments;
-    RASENTRYA scratch{};
+    // The values are parsed into a record of their own first, so that a bad
+    // one is reported before anything is written.
+    RASENTRYA values{};
+    std::vector<ras::RecordField> assigned;
     for (size_t i = 1; i < args.size(); ++i) {
         size_t equals = args[i].find('=');
         const ras::RecordField* field = equals == std::string::npos
@@ -95,20 +93,15 @@ int putCommand(const std::vector<std::string>& args) {
             return usageError(
                 "put", "\"" + args[i] + "\" is not FIELD=VALUE with a field of RASENTRYA other than dwSize");
         }
-        Assignment assignment{field, {}};
-        if (!toCp932("put", args[i].substr(equals + 1), assignment.value)) return kExitUsage;
+        std::string value;
+        if (!toCp932("put", args[i].substr(equals + 1), value)) return kExitUsage;
         std::string reason;
-        if (!ras::parseField(*field, assignment.value, &scratch, reason)) return usageError("put", reason);
-        assignments.push_back(std::move(assignment));
+        if (!ras::parseField(*field, value, &values, reason)) return usageError("put", reason);
+        assigned.push_back(*field);
     }
 
-    ras::Status status = ras::editEntry(name, [&assignments](RASENTRYA& properties) {
-        std::string unused;
-        for (const Assignment& assignment : assignments) {
-            ras::parseField(*assignment.field, assignment.value, &properties, unused);
-        }
-        return ras::Status{};
-    });
+    ras::Status status = ras::editEntry(
+        name, [&](RASENTRYA& properties) { ras::copyFieldValues(assigned, &values, &properties); });
     return status.ok() ? kExitOk : refused(status);
 }
 
