@@ -175,11 +175,7 @@ DWORD WINAPI RasSetEntryDialParamsA(LPCSTR phonebook, LPRASDIALPARAMSA params, B
     if (isOtherPhonebook(phonebook)) return ERROR_CANNOT_FIND_PHONEBOOK;
     if (params == nullptr) return ERROR_BUFFER_INVALID;
     if (params->dwSize != sizeof(RASDIALPARAMSA)) return ERROR_INVALID_SIZE;
-    if (!isTerminated(params->szEntryName) || !isTerminated(params->szPhoneNumber) ||
-        !isTerminated(params->szCallbackNumber) || !isTerminated(params->szUserName) ||
-        !isTerminated(params->szPassword) || !isTerminated(params->szDomain)) {
-        return ERROR_INVALID_PARAMETER;
-    }
+    if (!isTerminated(params->szEntryName)) return ERROR_INVALID_PARAMETER;
     return writeDialParams(params->szEntryName, *params, removePassword != FALSE).code;
 }
 

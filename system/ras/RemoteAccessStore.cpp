@@ -376,6 +376,11 @@ Status writeDialParams(std::string_view name, const RASDIALPARAMSA& params, bool
     const Phonebook::Item* entry = phonebookFile().model().find(name);
     if (entry == nullptr) return noSuchEntry(name);
     if (Status status = credentialsFile().refresh(); !status.ok()) return status;
+    for (const RecordField& field : dialParamsFields()) {
+        if (!isTerminated(field, &params)) {
+            return failure(ERROR_INVALID_PARAMETER, std::string(field.name) + " has no terminating NUL");
+        }
+    }
 
     StoredDialParams stored;
     std::memset(&stored.params, 0, sizeof stored.params);

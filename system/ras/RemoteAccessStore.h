@@ -59,6 +59,7 @@ Status readDialParams(std::string_view name, StoredDialParams& stored);
 
 // Stores every field of `params` but dwSize and szEntryName with the entry;
 // with `removePassword` the stored password is removed instead of set.
+// ERROR_INVALID_PARAMETER for a text without its terminator.
 Status writeDialParams(std::string_view name, const RASDIALPARAMSA& params, bool removePassword);
 
 // Without a device list the default devices are offered.

@@ -3,7 +3,6 @@
 // and output are UTF-8; the store holds CP932.
 #include "Command.h"
 #include "Cp932.h"
-#include "ErrorTexts.h"
 #include "Phonebook.h"
 #include "RecordFields.h"
 #include "RemoteAccessStore.h"
@@ -27,11 +26,7 @@ bool toCp932(const std::string& commandName, const std::string& utf8, std::strin
     return false;
 }
 
-int refused(const ras::Status& status) {
-    if (!status.detail.empty()) return refuse(status.detail);
-    const char* text = ras::errorText(status.code);
-    return refuse(text != nullptr ? text : "error " + std::to_string(status.code));
-}
+int refused(const ras::Status& status) { return refuse(status.detail); }
 
 bool parsePositive(const std::string& text, DWORD& value) {
     auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);

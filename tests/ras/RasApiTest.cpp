@@ -268,6 +268,9 @@ TEST_F(RasApi, DialParamsKeepUserAndPasswordApartWithTheRemovePasswordFlag) {
     EXPECT_EQ(ras().RasGetEntryDialParamsA(nullptr, &params, &hasPassword), ERROR_INVALID_SIZE);
     EXPECT_EQ(ras().RasSetEntryDialParamsA(nullptr, &params, FALSE), ERROR_INVALID_SIZE);
     params.dwSize = sizeof params;
+    RASDIALPARAMSA unterminated = params;
+    std::memset(unterminated.szDomain, 'd', sizeof unterminated.szDomain);
+    EXPECT_EQ(ras().RasSetEntryDialParamsA(nullptr, &unterminated, FALSE), ERROR_INVALID_PARAMETER);
     EXPECT_EQ(ras().RasGetEntryDialParamsA(nullptr, &params, nullptr), ERROR_BUFFER_INVALID);
     EXPECT_EQ(ras().RasSetEntryDialParamsA(nullptr, nullptr, FALSE), ERROR_BUFFER_INVALID);
 
