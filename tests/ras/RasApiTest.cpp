@@ -122,7 +122,7 @@ TEST_F(RasApi, GetEntryPropertiesAnswersWindowsCodes) {
     EXPECT_EQ(ras().RasGetEntryPropertiesA(nullptr, "Kivora", &entry, &size, nullptr, nullptr),
               ERROR_INVALID_SIZE);
     entry.dwSize = sizeof entry;
-    EXPECT_EQ(ras().RasGetEntryPropertiesA("/tmp/other.pbk", "Kivora", &entry, &size, nullptr, nullptr),
+    EXPECT_EQ(ras().RasGetEntryPropertiesA("/tmp/another-phonebook", "Kivora", &entry, &size, nullptr, nullptr),
               ERROR_CANNOT_FIND_PHONEBOOK);
 
     // No name: the fields a new entry starts with.
