@@ -19,8 +19,8 @@ void bind(void* library, const char* name, Pointer& entry) {
     if (entry == nullptr) ADD_FAILURE() << "librasapi32.so does not export " << name;
 }
 
-RasLibrary load() {
-    RasLibrary table{};
+RasFunctionTable load() {
+    RasFunctionTable table;
     // Kept loaded for the life of the test program.
     void* library = dlopen(KIVORA_BIN_DIR "/librasapi32.so", RTLD_NOW | RTLD_LOCAL);
     if (library == nullptr) {
@@ -52,8 +52,8 @@ void copy(CHAR (&field)[N], const std::string& text) {
 
 }  // namespace
 
-const RasLibrary& ras() {
-    static const RasLibrary table = load();
+const RasFunctionTable& ras() {
+    static const RasFunctionTable table = load();
     return table;
 }
 

@@ -1,7 +1,8 @@
-// librasapi32.so from the build's program directory, bound by name as the
-// program binds it, and the helpers the remote-access tests share.
+// librasapi32.so from the build's program directory, bound by name into the
+// program's RasFunctionTable, and the helpers the remote-access tests share.
 #pragma once
 
+#include "RemoteAccess.h"
 #include "ras.h"
 
 #include <string>
@@ -9,25 +10,8 @@
 
 namespace rastest {
 
-struct RasLibrary {
-    PFN_RasDialA RasDialA;
-    PFN_RasHangUpA RasHangUpA;
-    PFN_RasGetConnectStatusA RasGetConnectStatusA;
-    PFN_RasSetEntryPropertiesA RasSetEntryPropertiesA;
-    PFN_RasGetEntryPropertiesA RasGetEntryPropertiesA;
-    PFN_RasEnumEntriesA RasEnumEntriesA;
-    PFN_RasSetEntryDialParamsA RasSetEntryDialParamsA;
-    PFN_RasGetEntryDialParamsA RasGetEntryDialParamsA;
-    PFN_RasCreatePhonebookEntryA RasCreatePhonebookEntryA;
-    PFN_RasGetErrorStringA RasGetErrorStringA;
-    PFN_RasEnumConnectionsA RasEnumConnectionsA;
-    PFN_RasDeleteEntryA RasDeleteEntryA;
-    PFN_RasEnumDevicesA RasEnumDevicesA;
-    PFN_RasValidateEntryNameA RasValidateEntryNameA;
-};
-
 // Loaded once per test program; the test fails if an entry point is missing.
-const RasLibrary& ras();
+const RasFunctionTable& ras();
 
 // A modem entry as the program writes one, dialling `number`.
 RASENTRYA modemEntry(const std::string& number);
