@@ -23,6 +23,14 @@ struct Command {
 // Commands for the root itself, the version identity and the registry.
 std::vector<Command> systemCommands();
 
+// Commands for the remote-access service: phonebook, credentials, devices,
+// connections, injected faults.
+std::vector<Command> remoteAccessCommands();
+
+// Seeds the remote-access service's files of a fresh root (the device
+// list). False, with the reason in `error`, when they cannot be written.
+bool seedRemoteAccess(std::string& error);
+
 // Prints "kivora-sys: <message>" on standard error; returns kExitUsage after
 // the usage line of the named command when asked for.
 int usageError(const std::string& commandName, const std::string& message);

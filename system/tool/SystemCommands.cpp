@@ -30,6 +30,7 @@ int initCommand(const std::vector<std::string>& args) {
         standin::Hive hive(file.rootName);
         if (standin::loadHive(file, hive, error) != ERROR_SUCCESS) status = refuse(error);
     }
+    if (!seedRemoteAccess(error)) status = refuse(error);
     if (status == kExitOk) std::cout << standin::systemRootPath() << '\n';
     return status;
 }

@@ -10,6 +10,7 @@ namespace {
 
 std::vector<Command> allCommands() {
     std::vector<Command> commands = systemCommands();
+    for (Command& command : remoteAccessCommands()) commands.push_back(command);
     return commands;
 }
 

@@ -1,0 +1,72 @@
+// Records kept in their file's order and found by entry name, the way the
+// remote-access service compares names: ASCII letters without regard to
+// case, double-byte characters byte for byte.
+#pragma once
+
+#include "Cp932.h"
+
+#include <map>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace standin::ras {
+
+struct EntryNameLess {
+    using is_transparent = void;
+    bool operator()(std::string_view a, std::string_view b) const {
+        return cp932::compareNoCaseMultiByte(a, b) < 0;
+    }
+};
+
+template <typename Record>
+class NamedRecords {
+public:
+    struct Item {
+        std::string name;
+        Record record;
+    };
+
+    const std::vector<Item>& items() const { return items_; }
+    bool empty() const { return items_.empty(); }
+    void reserve(size_t count) { items_.reserve(count); }
+
+    const Item* find(std::string_view name) const {
+        auto it = index_.find(name);
+        return it == index_.end() ? nullptr : &items_[it->second];
+    }
+
+    // A record whose name matches replaces the old one in its place, under
+    // the name given now; otherwise it goes at the end.
+    void put(std::string_view name, const Record& record) {
+        auto it = index_.find(name);
+        if (it == index_.end()) {
+            index_.emplace(std::string(name), items_.size());
+            items_.push_back(Item{std::string(name), record});
+            return;
+        }
+        size_t position = it->second;
+        index_.erase(it);
+        index_.emplace(std::string(name), position);
+        items_[position] = Item{std::string(name), record};
+    }
+
+    bool remove(std::string_view name) {
+        auto it = index_.find(name);
+        if (it == index_.end()) return false;
+        size_t position = it->second;
+        index_.erase(it);
+        items_.erase(items_.begin() + static_cast<std::ptrdiff_t>(position));
+        for (auto& [key, at] : index_) {
+            if (at > position) --at;
+        }
+        return true;
+    }
+
+private:
+    std::vector<Item> items_;
+    std::map<std::string, size_t, EntryNameLess> index_;
+};
+
+}  // namespace standin::ras

@@ -1,0 +1,545 @@
+#include "RemoteAccessStore.h"
+
+#include "Phonebook.h"
+#include "RecordFields.h"
+#include "SystemRoot.h"
+#include "TextEscaping.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <mutex>
+#include <utility>
+
+namespace standin::ras {
+
+namespace {
+
+constexpr mode_t kReadableMode = 0644;
+constexpr mode_t kOwnerOnlyMode = 0600;
+
+// Serialises this process's threads around the caches; RootLock serialises
+// processes around the files.
+std::mutex storeMutex;
+
+class FileDescriptor {
+public:
+    FileDescriptor() = default;
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    ~FileDescriptor() { reset(); }
+    FileDescriptor(FileDescriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+    FileDescriptor& operator=(FileDescriptor&& other) noexcept {
+        if (this != &other) {
+            reset();
+            fd_ = std::exchange(other.fd_, -1);
+        }
+        return *this;
+    }
+    int get() const { return fd_; }
+    explicit operator bool() const { return fd_ >= 0; }
+    void reset() {
+        if (fd_ >= 0) close(fd_);
+        fd_ = -1;
+    }
+
+private:
+    int fd_ = -1;
+};
+
+// What tells one version of a file from another without reading it. Every
+// write renames a new file into place, so the inode changes with it.
+struct FileIdentity {
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    long long modifiedNs = 0;
+    long long changedNs = 0;
+
+    static FileIdentity of(const struct stat& st) {
+        return {st.st_dev, st.st_ino, st.st_size, st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec,
+                st.st_ctim.tv_sec * 1000000000LL + st.st_ctim.tv_nsec};
+    }
+    bool operator==(const FileIdentity&) const = default;
+};
+
+bool readAll(int fd, std::string& content) {
+    content.clear();
+    char buffer[65536];
+    for (;;) {
+        ssize_t n = read(fd, buffer, sizeof buffer);
+        if (n == 0) return true;
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        content.append(buffer, static_cast<size_t>(n));
+    }
+}
+
+std::string damagedFile(const char* what, const std::string& path, const std::string& reason) {
+    return std::string(what) + " " + path + " is damaged and was left as it is: " + reason;
+}
+
+Status unreadableFile(const char* what, const std::string& path, const std::string& reason) {
+    return failure(ERROR_CANNOT_OPEN_PHONEBOOK, std::string(what) + " " + path + " cannot be read: " + reason);
+}
+
+Status unwritableFile(const std::string& path, int error) {
+    return failure(ERROR_CANNOT_WRITE_PHONEBOOK, "cannot write " + path + ": " + std::strerror(error));
+}
+
+Status lockFailure() {
+    return failure(ERROR_CANNOT_WRITE_PHONEBOOK, "cannot lock the system root " + systemRootPath());
+}
+
+// A store file parsed into its model and kept until the file on disk is
+// another one. A missing file is an empty model.
+template <typename Model>
+class CachedFile {
+public:
+    using Parse = bool (*)(std::string_view, Model&, std::string&);
+    using Serialize = std::string (*)(const Model&);
+
+    CachedFile(const char* fileName, const char* what, mode_t mode, Parse parse, Serialize serialize)
+        : fileName_(fileName), what_(what), mode_(mode), parse_(parse), serialize_(serialize) {}
+
+    // Brings the model up to date with the file, re-reading it only when it
+    // is not the file last read or written.
+    Status refresh() {
+        std::string path = rootFile(fileName_);
+        struct stat st {};
+        if (stat(path.c_str(), &st) != 0) {
+            if (errno != ENOENT) {
+                int error = errno;
+                forget();
+                return unreadableFile(what_, path, std::strerror(error));
+            }
+            if (state_ != State::Missing || path != path_) {
+                forget();
+                state_ = State::Missing;
+                path_ = path;
+            }
+            return {};
+        }
+        if (path == path_ && (state_ == State::Loaded || state_ == State::Damaged) &&
+            FileIdentity::of(st) == identity_) {
+            return state_ == State::Damaged ? failure(ERROR_CANNOT_OPEN_PHONEBOOK, damage_) : Status{};
+        }
+        return load(path);
+    }
+
+    // The model as refresh left it; callers change it only to save it.
+    Model& model() { return model_; }
+
+    // Replaces the file with the model. Call with the root lock held.
+    Status save() {
+        std::string path = rootFile(fileName_);
+        if (!replaceFileAtomically(path, serialize_(model_), mode_)) {
+            int error = errno;
+            forget();
+            return unwritableFile(path, error);
+        }
+        // Nobody else writes while the root lock is held, so the file now in
+        // place is the one the model shows.
+        FileDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+        struct stat st {};
+        if (!file || fstat(file.get(), &st) != 0) {
+            forget();
+            return {};
+        }
+        path_ = path;
+        identity_ = FileIdentity::of(st);
+        file_ = std::move(file);
+        state_ = State::Loaded;
+        return {};
+    }
+
+private:
+    enum class State { Unknown, Missing, Loaded, Damaged };
+
+    Status load(const std::string& path) {
+        forget();
+        FileDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+        struct stat st {};
+        if (!file || fstat(file.get(), &st) != 0) return unreadableFile(what_, path, std::strerror(errno));
+        if (!S_ISREG(st.st_mode)) return unreadableFile(what_, path, "it is not a regular file");
+        std::string content;
+        if (!readAll(file.get(), content)) return unreadableFile(what_, path, std::strerror(errno));
+
+        path_ = path;
+        identity_ = FileIdentity::of(st);
+        file_ = std::move(file);
+        std::string reason;
+        if (!parse_(content, model_, reason)) {
+            model_ = Model();
+            damage_ = damagedFile(what_, path, reason);
+            state_ = State::Damaged;
+            return failure(ERROR_CANNOT_OPEN_PHONEBOOK, damage_);
+        }
+        state_ = State::Loaded;
+        return {};
+    }
+
+    void forget() {
+        state_ = State::Unknown;
+        path_.clear();
+        file_.reset();
+        model_ = Model();
+    }
+
+    const char* fileName_;
+    const char* what_;
+    mode_t mode_;
+    Parse parse_;
+    Serialize serialize_;
+
+    State state_ = State::Unknown;
+    std::string path_;
+    FileIdentity identity_;
+    // Held open so that the inode number of the file read cannot be given to
+    // a newer file while the model stands for it.
+    FileDescriptor file_;
+    Model model_;
+    std::string damage_;
+};
+
+CachedFile<Phonebook>& phonebookFile() {
+    static CachedFile<Phonebook> file(kPhonebookFile, "the phonebook", kReadableMode, parsePhonebook,
+                                      serializePhonebook);
+    return file;
+}
+
+CachedFile<Credentials>& credentialsFile() {
+    static CachedFile<Credentials> file(kCredentialsFile, "the credentials file", kOwnerOnlyMode,
+                                        parseCredentials, serializeCredentials);
+    return file;
+}
+
+// The small files are read afresh on every use. A missing file leaves
+// `model` as it was given.
+template <typename Model>
+Status loadSmallFile(const char* fileName, const char* what,
+                     bool (*parse)(std::string_view, Model&, std::string&), Model& model) {
+    std::string path = rootFile(fileName);
+    std::string content;
+    switch (readWholeFile(path, content)) {
+        case ReadResult::Missing:
+            return {};
+        case ReadResult::Failed:
+            return unreadableFile(what, path, "it is not a readable regular file");
+        case ReadResult::Ok:
+            break;
+    }
+    std::string reason;
+    if (!parse(content, model, reason)) {
+        return failure(ERROR_CANNOT_OPEN_PHONEBOOK, damagedFile(what, path, reason));
+    }
+    return {};
+}
+
+Status saveSmallFile(const char* fileName, const std::string& content) {
+    std::string path = rootFile(fileName);
+    if (!replaceFileAtomically(path, content, kReadableMode)) return unwritableFile(path, errno);
+    return {};
+}
+
+Status loadDevices(std::vector<Device>& devices) {
+    devices = defaultDevices();
+    return loadSmallFile(kDevicesFile, "the device list", parseDevices, devices);
+}
+
+Status loadConnections(std::vector<Connection>& connections) {
+    connections.clear();
+    return loadSmallFile(kConnectionsFile, "the connection list", parseConnections, connections);
+}
+
+Status loadFaults(std::vector<Fault>& faults) {
+    faults.clear();
+    return loadSmallFile(kFaultsFile, "the fault list", parseFaults, faults);
+}
+
+Status saveFaults(const std::vector<Fault>& faults) {
+    // No faults, no file: calls then cost a single stat.
+    if (faults.empty()) {
+        std::string path = rootFile(kFaultsFile);
+        if (unlink(path.c_str()) != 0 && errno != ENOENT) return unwritableFile(path, errno);
+        return {};
+    }
+    return saveSmallFile(kFaultsFile, serializeFaults(faults));
+}
+
+Status noSuchEntry(std::string_view name) {
+    return failure(ERROR_CANNOT_FIND_PHONEBOOK_ENTRY, "there is no entry named " + forDisplay(name));
+}
+
+bool sameName(std::string_view a, std::string_view b) {
+    return cp932::compareNoCaseMultiByte(a, b) == 0;
+}
+
+}  // namespace
+
+Status listEntries(std::vector<std::string>& names) {
+    std::lock_guard guard(storeMutex);
+    names.clear();
+    if (Status status = phonebookFile().refresh(); !status.ok()) return status;
+    const auto& items = phonebookFile().model().items();
+    names.reserve(items.size());
+    for (const auto& item : items) names.push_back(item.name);
+    return {};
+}
+
+Status readEntry(std::string_view name, RASENTRYA& properties) {
+    std::lock_guard guard(storeMutex);
+    if (Status status = phonebookFile().refresh(); !status.ok()) return status;
+    const Phonebook::Item* entry = phonebookFile().model().find(name);
+    if (entry == nullptr) return noSuchEntry(name);
+    properties = entry->record;
+    return {};
+}
+
+Status writeEntry(std::string_view name, const RASENTRYA& properties) {
+    return editEntry(name, [&properties](RASENTRYA& entry) { entry = properties; });
+}
+
+Status editEntry(std::string_view name, const std::function<void(RASENTRYA&)>& change) {
+    if (Status valid = checkEntryName(name); !valid.ok()) return valid;
+    std::lock_guard guard(storeMutex);
+    RootLock lock;
+    if (!lock.held()) return lockFailure();
+    CachedFile<Phonebook>& file = phonebookFile();
+    if (Status status = file.refresh(); !status.ok()) return status;
+    const Phonebook::Item* entry = file.model().find(name);
+    RASENTRYA properties = entry != nullptr ? entry->record : newEntryProperties();
+    change(properties);
+    if (Status valid = checkEntryProperties(properties); !valid.ok()) return valid;
+    // Only the fields are kept: what a caller left after a terminator or in
+    // padding would otherwise read back until the next reload.
+    RASENTRYA kept;
+    std::memset(&kept, 0, sizeof kept);
+    copyFieldValues(entryFields(), &properties, &kept);
+    kept.dwSize = sizeof(RASENTRYA);
+    file.model().put(name, kept);
+    return file.save();
+}
+
+Status deleteEntry(std::string_view name) {
+    std::lock_guard guard(storeMutex);
+    RootLock lock;
+    if (!lock.held()) return lockFailure();
+    if (Status status = phonebookFile().refresh(); !status.ok()) return status;
+    if (phonebookFile().model().find(name) == nullptr) return noSuchEntry(name);
+    if (Status status = credentialsFile().refresh(); !status.ok()) return status;
+    // Credentials go first: a kill between the two writes leaves an entry
+    // without credentials, never credentials that a new entry of the same
+    // name would inherit.
+    if (credentialsFile().model().remove(name)) {
+        if (Status status = credentialsFile().save(); !status.ok()) return status;
+    }
+    phonebookFile().model().remove(name);
+    return phonebookFile().save();
+}
+
+Status validateNewEntryName(std::string_view name) {
+    if (Status valid = checkEntryName(name); !valid.ok()) return valid;
+    std::lock_guard guard(storeMutex);
+    if (Status status = phonebookFile().refresh(); !status.ok()) return status;
+    if (phonebookFile().model().find(name) != nullptr) {
+        return failure(ERROR_ALREADY_EXISTS, "there is already an entry named " + forDisplay(name));
+    }
+    return {};
+}
+
+Status readDialParams(std::string_view name, StoredDialParams& stored) {
+    std::lock_guard guard(storeMutex);
+    if (Status status = phonebookFile().refresh(); !status.ok()) return status;
+    if (phonebookFile().model().find(name) == nullptr) return noSuchEntry(name);
+    if (Status status = credentialsFile().refresh(); !status.ok()) return status;
+    if (const Credentials::Item* item = credentialsFile().model().find(name)) {
+        stored = item->record;
+    } else {
+        std::memset(&stored.params, 0, sizeof stored.params);
+        stored.params.dwSize = sizeof(RASDIALPARAMSA);
+        stored.hasPassword = false;
+    }
+    return {};
+}
+
+Status writeDialParams(std::string_view name, const RASDIALPARAMSA& params, bool removePassword) {
+    std::lock_guard guard(storeMutex);
+    RootLock lock;
+    if (!lock.held()) return lockFailure();
+    if (Status status = phonebookFile().refresh(); !status.ok()) return status;
+    const Phonebook::Item* entry = phonebookFile().model().find(name);
+    if (entry == nullptr) return noSuchEntry(name);
+    if (Status status = credentialsFile().refresh(); !status.ok()) return status;
+    for (const RecordField& field : dialParamsFields()) {
+        if (!isTerminated(field, &params)) {
+            return failure(ERROR_INVALID_PARAMETER, std::string(field.name) + " has no terminating NUL");
+        }
+    }
+
+    StoredDialParams stored;
+    std::memset(&stored.params, 0, sizeof stored.params);
+    copyFieldValues(dialParamsFields(), &params, &stored.params);
+    stored.params.dwSize = sizeof(RASDIALPARAMSA);
+    stored.hasPassword = !removePassword;
+    if (removePassword) std::memset(stored.params.szPassword, 0, sizeof stored.params.szPassword);
+    credentialsFile().model().put(entry->name, stored);
+    return credentialsFile().save();
+}
+
+Status listDevices(std::vector<Device>& devices) {
+    std::lock_guard guard(storeMutex);
+    return loadDevices(devices);
+}
+
+Status addDevice(const Device& device) {
+    if (Status valid = checkDevice(device); !valid.ok()) return valid;
+    std::lock_guard guard(storeMutex);
+    RootLock lock;
+    if (!lock.held()) return lockFailure();
+    std::vector<Device> devices;
+    if (Status status = loadDevices(devices); !status.ok()) return status;
+    if (findDevice(devices, device.name) != nullptr) {
+        return failure(ERROR_ALREADY_EXISTS, "there is already a device named " + forDisplay(device.name));
+    }
+    devices.push_back(device);
+    return saveSmallFile(kDevicesFile, serializeDevices(devices));
+}
+
+Status removeDevice(std::string_view name) {
+    std::lock_guard guard(storeMutex);
+    RootLock lock;
+    if (!lock.held()) return lockFailure();
+    std::vector<Device> devices;
+    if (Status status = loadDevices(devices); !status.ok()) return status;
+    const Device* device = findDevice(devices, name);
+    if (device == nullptr) {
+        return failure(ERROR_DEVICE_DOES_NOT_EXIST, "there is no device named " + forDisplay(name));
+    }
+    devices.erase(devices.begin() + (device - devices.data()));
+    return saveSmallFile(kDevicesFile, serializeDevices(devices));
+}
+
+Status seedDevices() {
+    std::lock_guard guard(storeMutex);
+    RootLock lock;
+    if (!lock.held()) return lockFailure();
+    std::string path = rootFile(kDevicesFile);
+    struct stat st {};
+    if (stat(path.c_str(), &st) == 0) return {};
+    return saveSmallFile(kDevicesFile, serializeDevices(defaultDevices()));
+}
+
+Status listConnections(std::vector<Connection>& connections) {
+    std::lock_guard guard(storeMutex);
+    return loadConnections(connections);
+}
+
+Status connectEntry(std::string_view name, Connection& connection) {
+    std::lock_guard guard(storeMutex);
+    RootLock lock;
+    if (!lock.held()) return lockFailure();
+    if (Status status = phonebookFile().refresh(); !status.ok()) return status;
+    const Phonebook::Item* entry = phonebookFile().model().find(name);
+    if (entry == nullptr) return noSuchEntry(name);
+    std::vector<Connection> connections;
+    if (Status status = loadConnections(connections); !status.ok()) return status;
+    for (const Connection& active : connections) {
+        if (sameName(active.entryName, name)) {
+            connection = active;
+            return {};
+        }
+    }
+    HRASCONN handle = 1;
+    while (std::any_of(connections.begin(), connections.end(),
+                       [handle](const Connection& active) { return active.handle == handle; })) {
+        ++handle;
+    }
+    connection = {handle, entry->name, entry->record.szDeviceType, entry->record.szDeviceName};
+    connections.push_back(connection);
+    return saveSmallFile(kConnectionsFile, serializeConnections(connections));
+}
+
+Status hangUp(HRASCONN handle) {
+    std::lock_guard guard(storeMutex);
+    RootLock lock;
+    if (!lock.held()) return lockFailure();
+    std::vector<Connection> connections;
+    if (Status status = loadConnections(connections); !status.ok()) return status;
+    auto active = std::find_if(connections.begin(), connections.end(),
+                               [handle](const Connection& c) { return c.handle == handle; });
+    if (active == connections.end()) {
+        return failure(ERROR_INVALID_HANDLE, "there is no active connection " + std::to_string(handle));
+    }
+    connections.erase(active);
+    return saveSmallFile(kConnectionsFile, serializeConnections(connections));
+}
+
+Status disconnectEntry(std::string_view name) {
+    std::lock_guard guard(storeMutex);
+    RootLock lock;
+    if (!lock.held()) return lockFailure();
+    std::vector<Connection> connections;
+    if (Status status = loadConnections(connections); !status.ok()) return status;
+    if (std::erase_if(connections, [name](const Connection& c) { return sameName(c.entryName, name); }) ==
+        0) {
+        return failure(ERROR_INVALID_HANDLE, forDisplay(name) + " is not connected");
+    }
+    return saveSmallFile(kConnectionsFile, serializeConnections(connections));
+}
+
+DWORD injectedFault(std::string_view function, std::string_view entry) {
+    struct stat st {};
+    if (stat(rootFile(kFaultsFile).c_str(), &st) != 0 && errno == ENOENT) return ERROR_SUCCESS;
+    std::lock_guard guard(storeMutex);
+    // Under the lock, so that two processes never both take a counted
+    // fault's last call.
+    RootLock lock;
+    std::vector<Fault> faults;
+    // A fault list that cannot be read is not ignored: tests relying on it
+    // would pass for the wrong reason.
+    if (!loadFaults(faults).ok()) return ERROR_CANNOT_OPEN_PHONEBOOK;
+    Fault* fault = matchingFault(faults, function, entry);
+    if (fault == nullptr) return ERROR_SUCCESS;
+    DWORD code = fault->code;
+    if (fault->times != 0 && lock.held()) {
+        if (--fault->times == 0) faults.erase(faults.begin() + (fault - faults.data()));
+        saveFaults(faults);
+    }
+    return code;
+}
+
+Status listFaults(std::vector<Fault>& faults) {
+    std::lock_guard guard(storeMutex);
+    return loadFaults(faults);
+}
+
+Status setFault(const Fault& fault) {
+    std::lock_guard guard(storeMutex);
+    RootLock lock;
+    if (!lock.held()) return lockFailure();
+    std::vector<Fault> faults;
+    if (Status status = loadFaults(faults); !status.ok()) return status;
+    std::erase_if(faults, [&fault](const Fault& f) {
+        return f.function == fault.function && sameName(f.entry, fault.entry);
+    });
+    faults.push_back(fault);
+    return saveFaults(faults);
+}
+
+Status clearFaults(std::string_view function) {
+    std::lock_guard guard(storeMutex);
+    RootLock lock;
+    if (!lock.held()) return lockFailure();
+    std::vector<Fault> faults;
+    if (Status status = loadFaults(faults); !status.ok()) return status;
+    std::erase_if(faults, [function](const Fault& f) { return f.function == function; });
+    return saveFaults(faults);
+}
+
+}  // namespace standin::ras

@@ -1,0 +1,99 @@
+#include "SectionFile.h"
+
+#include "TextEscaping.h"
+
+#include <algorithm>
+
+namespace standin::ras {
+
+namespace {
+
+bool isKeyCharacter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+}
+
+}  // namespace
+
+std::string atLine(size_t line, std::string_view what) {
+    std::string text = "line " + std::to_string(line) + ": ";
+    text += what;
+    return text;
+}
+
+bool parseSections(std::string_view content, std::vector<Section>& sections, std::string& reason) {
+    sections.clear();
+    size_t lineNumber = 0;
+    while (!content.empty()) {
+        ++lineNumber;
+        size_t end = content.find('\n');
+        std::string_view line = content.substr(0, end);
+        content.remove_prefix(end == std::string_view::npos ? content.size() : end + 1);
+        if (line.empty() || line.front() == '#') continue;
+
+        if (line.front() == '[') {
+            // The name ends at the line's last byte, so a "]" inside it (a
+            // trail byte, say) needs no escape.
+            if (line.size() < 2 || line.back() != ']') {
+                reason = atLine(lineNumber, "a record header must look like [name]");
+                return false;
+            }
+            Section section{lineNumber, {}, {}};
+            if (!unescapeText(line.substr(1, line.size() - 2), section.name)) {
+                reason = atLine(lineNumber, "a control byte or a bad escape sequence in the record name");
+                return false;
+            }
+            sections.push_back(std::move(section));
+            continue;
+        }
+
+        size_t equals = line.find('=');
+        std::string_view key = line.substr(0, equals);
+        if (equals == std::string_view::npos || key.empty() ||
+            !std::all_of(key.begin(), key.end(), isKeyCharacter)) {
+            reason = atLine(lineNumber, "expected field=value, a [name] header or a # comment");
+            return false;
+        }
+        if (sections.empty()) {
+            reason =
+                atLine(lineNumber, "field " + std::string(key) + " stands before the first [name] header");
+            return false;
+        }
+        Section& section = sections.back();
+        for (const SectionValue& earlier : section.values) {
+            if (earlier.key == key) {
+                reason = atLine(lineNumber, "field " + std::string(key) + " is given twice (first on line " +
+                                                std::to_string(earlier.line) + ")");
+                return false;
+            }
+        }
+        SectionValue value{lineNumber, key, {}};
+        if (!unescapeText(line.substr(equals + 1), value.value)) {
+            reason = atLine(lineNumber,
+                            "a control byte or a bad escape sequence in the value of " + std::string(key));
+            return false;
+        }
+        section.values.push_back(std::move(value));
+    }
+    return true;
+}
+
+void appendComment(std::string& out, std::string_view comment) {
+    out += "# ";
+    out += comment;
+    out += '\n';
+}
+
+void appendHeader(std::string& out, std::string_view name) {
+    out += '[';
+    out += escapeText(name);
+    out += "]\n";
+}
+
+void appendValue(std::string& out, std::string_view key, std::string_view value) {
+    out += key;
+    out += '=';
+    out += escapeText(value);
+    out += '\n';
+}
+
+}  // namespace standin::ras

@@ -1,0 +1,36 @@
+// The format of the phonebook and the credentials: a "[name]" line opens a
+// record, "field=value" lines fill it, blank lines and lines starting with
+// "#" are comments. Names and values are escaped with escapeText.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace standin::ras {
+
+struct SectionValue {
+    size_t line;
+    std::string_view key;
+    std::string value;  // unescaped bytes
+};
+
+struct Section {
+    size_t line;
+    std::string name;  // unescaped bytes
+    std::vector<SectionValue> values;
+};
+
+// False, with "line N: what is wrong" in `reason`, on a line that is neither
+// a comment, a header nor a field=value line, on a field before the first
+// header, on a key given twice in a record, or on a bad escape.
+bool parseSections(std::string_view content, std::vector<Section>& sections, std::string& reason);
+
+// "line N: what" — how every store file names the place of a fault.
+std::string atLine(size_t line, std::string_view what);
+
+void appendComment(std::string& out, std::string_view comment);
+void appendHeader(std::string& out, std::string_view name);
+void appendValue(std::string& out, std::string_view key, std::string_view value);
+
+}  // namespace standin::ras
