@@ -47,7 +47,7 @@ DialogTemplate newConnection() {
                 rightText(text("この接続に付ける名前："), IDC_STATIC, Rect{18, 13, 72, 8}),
                 editText(IDC_ENTRY_NAME, Rect{94, 10, 128, 14}, ES_AUTOHSCROLL),
                 pictureStatic(IDC_LOGO, Rect{7, 28, 13, 14}, false),
-                rightText(text("ユーザー名："), IDC_STATIC, Rect{18, 33, 72, 8}),
+                rightText(text("ユーザー名："), IDC_STATIC, Rect{22, 33, 68, 8}),
                 editText(IDC_USER_NAME, Rect{94, 30, 46, 14}, ES_AUTOHSCROLL),
                 leftText(text("@"), IDC_DOMAIN, Rect{143, 33, 79, 8}),
                 rightText(text("パスワード："), IDC_STATIC, Rect{18, 53, 72, 8}),

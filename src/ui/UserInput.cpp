@@ -69,11 +69,10 @@ Refusal UserInput::click(int id) {
         for (std::size_t i = first; i < controls.size(); ++i) {
             if (i != first && (controls[i].source->style & WS_GROUP)) break;
             if (controls[i].source->kind != ControlKind::RadioButton) continue;
-            int wanted = i == self ? 1 : 0;
-            if (controls[i].checkState != wanted) {
-                controls[i].checkState = wanted;
-                dialog_.changed(controls[i]);
-            }
+            // Every button of the group is told again: the view may have
+            // unset the clicked one itself.
+            controls[i].checkState = i == self ? 1 : 0;
+            dialog_.changed(controls[i]);
         }
         break;
     }
