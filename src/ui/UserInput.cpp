@@ -23,11 +23,16 @@ Refusal UserInput::reachable(int id) const {
     return std::nullopt;
 }
 
+void UserInput::accept() const {
+    if (accepted_) accepted_();
+}
+
 Refusal UserInput::typeText(int id, const std::string& text) {
     if (Refusal refusal = reachable(id)) return refusal;
     ControlState& edit = *dialog_.state(id);
     if (edit.source->kind != ControlKind::Edit) return "control " + std::to_string(id) + " is not an edit";
     if (edit.readOnly) return "edit " + std::to_string(id) + " is read-only";
+    accept();
     edit.text = text;
     dialog_.changed(edit);
     return std::nullopt;
@@ -42,6 +47,7 @@ Refusal UserInput::pickItem(int id, int index) {
     if (index < 0 || index >= static_cast<int>(list.items.size())) {
         return "list " + std::to_string(id) + " has no item " + std::to_string(index);
     }
+    accept();
     list.selection = index;
     list.text = list.items[index].text;
     dialog_.changed(list);
@@ -52,6 +58,9 @@ Refusal UserInput::pickItem(int id, int index) {
 Refusal UserInput::click(int id) {
     if (Refusal refusal = reachable(id)) return refusal;
     ControlState& control = *dialog_.state(id);
+    bool isText = control.source->kind == ControlKind::Edit || control.source->kind == ControlKind::DropDownList;
+    if (isText) return "control " + std::to_string(id) + " is not a button";
+    accept();
     switch (control.source->kind) {
     case ControlKind::PushButton:
         break;
@@ -78,7 +87,7 @@ Refusal UserInput::click(int id) {
     }
     case ControlKind::Edit:
     case ControlKind::DropDownList:
-        return "control " + std::to_string(id) + " is not a button";
+        return std::nullopt;  // refused above
     case ControlKind::Static:
     case ControlKind::Picture:
     case ControlKind::IconStatic:
@@ -100,6 +109,7 @@ Refusal UserInput::pressKey(int id, int virtualKey) {
         if (Refusal refusal = reachable(id)) return refusal;
         focused = dialog_.state(id);
     }
+    accept();
     if (dialog_.preTranslateKey(id, virtualKey)) return std::nullopt;
 
     switch (virtualKey) {
@@ -118,15 +128,16 @@ Refusal UserInput::pressKey(int id, int virtualKey) {
         dialog_.dispatchCommand(IDCANCEL, BN_CLICKED);
         return std::nullopt;
     case VK_SPACE:
-        if (focused != nullptr && isButton(focused->source->kind)) return click(id);
+        if (focused != nullptr && isButton(focused->source->kind)) UserInput(dialog_).click(id);
         return std::nullopt;
     default:
-        return "key " + std::to_string(virtualKey) + " is not handled";
+        return std::nullopt;
     }
 }
 
 Refusal UserInput::close() {
     if (!dialog_.hasSystemMenu()) return "dialog " + std::to_string(dialog_.templateId()) + " has no close box";
+    accept();
     dialog_.dispatchCommand(IDCANCEL, BN_CLICKED);
     return std::nullopt;
 }
@@ -136,6 +147,7 @@ Refusal UserInput::systemCommand(unsigned id) {
     bool present = id != 0 && std::any_of(menu.begin(), menu.end(),
                                           [id](const SystemMenuItem& item) { return item.id == id; });
     if (!present) return "no system-menu item " + std::to_string(id);
+    accept();
     dialog_.onSysCommand(id);
     return std::nullopt;
 }

@@ -4,6 +4,7 @@
 // it: no such control, disabled, hidden, read-only, no such item).
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -15,7 +16,10 @@ using Refusal = std::optional<std::string>;
 
 class UserInput {
 public:
-    explicit UserInput(Dialog& dialog) : dialog_(dialog) {}
+    // accepted, when given, runs once an action is known to apply, before
+    // it takes effect (the script backend echoes the action then).
+    explicit UserInput(Dialog& dialog, std::function<void()> accepted = {})
+        : dialog_(dialog), accepted_(std::move(accepted)) {}
 
     // Replaces the text of an edit; text is CP932.
     Refusal typeText(int id, const std::string& text);
@@ -36,7 +40,10 @@ public:
 
 private:
     Refusal reachable(int id) const;
+    void accept() const;
+
     Dialog& dialog_;
+    std::function<void()> accepted_;
 };
 
 }  // namespace ui

@@ -199,24 +199,23 @@ std::unique_ptr<WindowView> ScriptBackend::createView(Dialog& dialog) {
 }
 
 void ScriptBackend::apply(Dialog& dialog, const ScriptAction& action) {
-    UserInput user(dialog);
+    std::string echo = "> " + action.line;
+    UserInput user(dialog, [this, &echo] { write(echo); });
     Refusal refusal;
     switch (action.verb) {
     case ScriptVerb::Answer:
         fail(action.line + ": no message box is open");
     case ScriptVerb::Dump:
-        write("> " + action.line);
+        write(echo);
         dump(*this, dialog);
         return;
     case ScriptVerb::Set: {
         std::string text;
         if (!cp932::fromUtf8(action.text, text)) fail(action.line + ": the text cannot be typed (not in CP932)");
-        write("> " + action.line);
         refusal = user.typeText(action.id, text);
         break;
     }
     case ScriptVerb::Select:
-        write("> " + action.line);
         refusal = user.pickItem(action.id, action.number);
         break;
     case ScriptVerb::Choose: {
@@ -228,24 +227,19 @@ void ScriptBackend::apply(Dialog& dialog, const ScriptAction& action) {
             }
         }
         if (index < 0 && dialog.indexOf(action.id)) fail(action.line + ": no such item");
-        write("> " + action.line);
         refusal = user.pickItem(action.id, index);
         break;
     }
     case ScriptVerb::Click:
-        write("> " + action.line);
         refusal = user.click(action.id);
         break;
     case ScriptVerb::Key:
-        write("> " + action.line);
         refusal = user.pressKey(action.id, action.number);
         break;
     case ScriptVerb::Close:
-        write("> " + action.line);
         refusal = user.close();
         break;
     case ScriptVerb::SysMenu:
-        write("> " + action.line);
         refusal = user.systemCommand(static_cast<unsigned>(action.id));
         break;
     }
