@@ -122,7 +122,13 @@ TEST(QtBackend, TemplateTextsFitTheirControls) {
 
 TEST(QtBackend, EnterPressesTheDefaultButtonAndEscapeCancels) {
     TestDialog enter;
-    EXPECT_EQ(runWith(enter, [&] { QTest::keyClick(control<QLineEdit>(enter, kName), Qt::Key_Return); }), IDOK);
+    EXPECT_EQ(runWith(enter,
+                      [&] {
+                          // The first tab stop has the focus.
+                          EXPECT_EQ(qt().windowOf(enter)->focusWidget(), control<QLineEdit>(enter, kName));
+                          QTest::keyClick(control<QLineEdit>(enter, kName), Qt::Key_Return);
+                      }),
+              IDOK);
     EXPECT_THAT(enter.heard, ElementsAre("ok"));
 
     TestDialog escape;
