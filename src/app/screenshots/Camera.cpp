@@ -63,9 +63,6 @@ void Camera::shoot(ui::Dialog& dialog, const char* name) {
     }
     window->show();
     QCoreApplication::processEvents();
-    for (QObject* child : window->children()) {
-        if (auto* w = qobject_cast<QWidget*>(child)) std::fprintf(stderr, "%s %s enabled=%d '%s'\n", name, w->metaObject()->className(), w->isEnabled(), qPrintable(w->property("text").toString()));
-    }
     bool captioned = (dialog.dialogTemplate().style & WS_CAPTION) == WS_CAPTION;
     save(captioned ? framed(*window, window->windowIcon()) : window->grab().toImage(), name);
 }
