@@ -102,13 +102,14 @@ public:
 
     // The window.
     void showWindow(int command);  // SW_HIDE, SW_SHOW, SW_SHOWNA
-    bool isWindowVisible() const { return visible_; }
     // Paints the window before returning, for callers that process no
     // messages while they work.
     void redrawWindow();
     Rect windowRect() const;  // screen pixels, frame included
     void moveWindow(int left, int top);
     void setIcon(const Icon& icon);
+    // WS_EX_APPWINDOW gives a window its own taskbar button even when it
+    // has an owner; takes effect when the window is next shown.
     void addExtendedStyle(DWORD style) { extendedStyle_ |= style; }
     bool hasSystemMenu() const { return (template_.style & WS_SYSMENU) != 0; }
     void appendSystemMenuSeparator();
@@ -162,9 +163,6 @@ public:
     bool isModal() const { return modal_; }
     bool hasEnded() const { return ended_; }
     int result() const { return result_; }
-    // The control that takes the focus when the window first shows (the
-    // first enabled, visible tab stop unless the program chose one); -1: none.
-    int initialFocus() const { return initialFocus_; }
 
 protected:
     // Hooks, as the dialog manager calls them. onInitDialog's default moves
@@ -210,7 +208,7 @@ private:
     const Icon* icon_ = nullptr;
     DWORD extendedStyle_ = 0;
     int defaultButton_ = IDOK;
-    int initialFocus_ = -1;
+    int initialFocus_ = -1;  // the control id that takes the focus first
     bool modal_ = false;
     bool visible_ = false;
     bool ended_ = false;

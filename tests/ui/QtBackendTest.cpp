@@ -21,6 +21,7 @@
 #include <QRadioButton>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 #include <cstdlib>
 #include <functional>
@@ -246,6 +247,20 @@ TEST(QtBackend, SystemMenuOpensOnARightClickAndOnAltSpace) {
     EXPECT_EQ(seen, (QStringList{QStringLiteral("閉じる(&C)"), QStringLiteral("-"), QStringLiteral("About"),
                                  QStringLiteral("閉じる(&C)"), QStringLiteral("-"), QStringLiteral("About")}));
     EXPECT_THAT(dialog.heard, ElementsAre("syscommand 16", "syscommand 61536", "cancel"));
+}
+
+TEST(QtBackend, OwnedWindowsStayWithTheirOwnerUnlessTheyAskForATaskbarButton) {
+    TestDialog owner;
+    ASSERT_TRUE(owner.create());
+    owner.showWindow(SW_SHOW);
+    TestDialog owned(testTemplate(), &owner);
+    ASSERT_TRUE(owned.create());
+    owned.showWindow(SW_SHOW);
+    EXPECT_EQ(qt().windowOf(owned)->windowHandle()->transientParent(), qt().windowOf(owner)->windowHandle());
+    owned.showWindow(SW_HIDE);
+    owned.addExtendedStyle(WS_EX_APPWINDOW);
+    owned.showWindow(SW_SHOW);
+    EXPECT_EQ(qt().windowOf(owned)->windowHandle()->transientParent(), nullptr);
 }
 
 TEST(QtBackend, MessageBoxesSpeakJapanese) {

@@ -62,7 +62,8 @@ inline const ui::DialogTemplate& testTemplate() {
 
 class TestDialog : public ui::Dialog {
 public:
-    explicit TestDialog(const ui::DialogTemplate& source = testTemplate()) : Dialog(source) {}
+    explicit TestDialog(const ui::DialogTemplate& source = testTemplate(), ui::Dialog* parent = nullptr)
+        : Dialog(source, parent) {}
 
     // Runs at the end of the initialisation, after the members went to the controls.
     std::function<void(TestDialog&)> initialise;

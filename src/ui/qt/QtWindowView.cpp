@@ -375,11 +375,22 @@ void QtWindowView::placeInitially() {
     window_->move(frame.topLeft());
 }
 
+void QtWindowView::applyOwner() {
+    QWindow* ownerHandle = nullptr;
+    if (Dialog* owner = dialog_.owner(); owner != nullptr && !(dialog_.extendedStyle() & WS_EX_APPWINDOW)) {
+        auto found = backend_.views_.find(owner);
+        if (found != backend_.views_.end()) ownerHandle = found->second->window_->windowHandle();
+    }
+    window_->winId();  // makes the window handle
+    window_->windowHandle()->setTransientParent(ownerHandle);
+}
+
 void QtWindowView::setVisible(bool visible, bool activate) {
     if (!visible) {
         window_->hide();
         return;
     }
+    applyOwner();
     window_->setAttribute(Qt::WA_ShowWithoutActivating, !activate);
     window_->show();
     if (activate) window_->activateWindow();

@@ -47,6 +47,9 @@ private:
     void buildControls();
     QWidget* makeControl(std::size_t index);
     void placeInitially();
+    // An owned window stays with its owner and has no taskbar button of its
+    // own, unless it asks for one (WS_EX_APPWINDOW).
+    void applyOwner();
     // The window's key handling: Enter, Escape and Space on buttons go
     // through the dialog (its pre-translation, then the dialog manager's
     // rules); Alt+Space opens the system menu.
