@@ -54,22 +54,6 @@ TEST(MainMenu, TitleSystemMenuAndIcon) {
     EXPECT_THAT(harness.lines(), ElementsAre("create 102", "show 102"));
 }
 
-TEST(MainMenu, EachButtonHidesTheMenuRunsItsJobAndEndsIt) {
-    {
-        ScriptHarness harness("click 1000\nset 1005 abc\nclick 1\n");
-        MainMenuDialog menu;
-        EXPECT_EQ(menu.doModal(), IDOK);  // the form's result
-        EXPECT_THAT(harness.lines(), ElementsAre("run 102", "> click 1000", "hide 102", "run 129", "> set 1005 abc",
-                                                 "> click 1", "end 129 1", "end 102 1"));
-    }
-    {
-        ScriptHarness harness("click 1001\n");
-        MainMenuDialog menu;
-        menu.doModal();
-        EXPECT_THAT(harness.lines(), ElementsAre("run 102", "> click 1001", "hide 102", "end 102 1"));
-    }
-}
-
 // A dialog with one static to attach a label to.
 const ui::DialogTemplate& labelTemplate() {
     static const ui::DialogTemplate dialog = {

@@ -60,8 +60,12 @@ TEST(MainMenu, IgnoresEnterAndEscapeAndOpensTheAboutBoxFromTheSystemMenu) {
 TEST(MainMenu, TheNewConnectionButtonRunsTheFormInsteadOfTheMenu) {
     Program program;
     program.addFile("APGEN.csv", "");
-    auto outcome = program.run("click 1000\nsysmenu 61536\n");
+    // The menu ends with the form's result and never shows again.
+    auto outcome = program.run("click 1000\nset 1005 abc\nclick 1\n");
     EXPECT_EQ(outcome.status, 0);
+    EXPECT_THAT(outcome.transcript, ElementsAre("run 102", "> click 1000", "hide 102", "run 129", "> set 1005 abc",
+                                                "> click 1", "end 129 1", "end 102 1", "exit 0"));
+    outcome = program.run("click 1000\nsysmenu 61536\n");
     EXPECT_THAT(outcome.transcript, ElementsAre("run 102", "> click 1000", "hide 102", "run 129", "> sysmenu 61536",
                                                 "end 129 2", "end 102 2", "exit 0"));
 }
