@@ -239,7 +239,18 @@ TEST(Dialog, WithoutAWindowNothingRunsAndControlsReadEmpty) {
 }
 
 // Actions a user could not have done end the program with status 3.
-class ScriptRefusal : public ::testing::TestWithParam<std::pair<const char*, const char*>> {};
+struct Refused {
+    const char* script;
+    const char* reason;  // expected on the transcript
+    // Names the case after the end of its script.
+    friend std::ostream& operator<<(std::ostream& out, const Refused& refused) {
+        std::string script = refused.script;
+        script.pop_back();
+        return out << script.substr(script.rfind('\n') + 1);
+    }
+};
+
+class ScriptRefusal : public ::testing::TestWithParam<Refused> {};
 
 TEST_P(ScriptRefusal, EndsTheProgram) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
@@ -261,21 +272,21 @@ TEST_P(ScriptRefusal, EndsTheProgram) {
 
 INSTANTIATE_TEST_SUITE_P(
     Dialog, ScriptRefusal,
-    ::testing::Values(std::pair{"click 99\n", "error: click 99: no control 99"},
-                      std::pair{"click 61\n", "error: click 61: control 61 is disabled"},
-                      std::pair{"set 51 x\n", "error: set 51 x: control 51 is hidden"},
-                      std::pair{"set 11 x\n", "error: set 11 x: edit 11 is read-only"},
-                      std::pair{"set 30 x\n", "error: set 30 x: control 30 is not an edit"},
-                      std::pair{"set 10 caf\xC3\xA9\n", "not in CP932"},
-                      std::pair{"select 20 0\n", "error: select 20 0: list 20 has no item 0"},
-                      std::pair{"choose 20 nothing\n", "error: choose 20 nothing: no such item"},
-                      std::pair{"click 10\n", "control 10 is not a button"},
-                      std::pair{"sysmenu 16\n", "no system-menu item 16"},
-                      std::pair{"answer OK\n", "error: answer OK: no message box is open"},
-                      std::pair{"click 60\nclick 1\n", "error: click 1: a message box is open"},
-                      std::pair{"click 60\nanswer CANCEL\n", "the message box has no Cancel button"},
-                      std::pair{"click 60\nanswer OK\n", "error: script exhausted\nexit 3"},
-                      std::pair{"close\nclose\nclose\n", "error: 2 actions unused\nexit 3"}));
+    ::testing::Values(Refused{"click 99\n", "error: click 99: no control 99"},
+                      Refused{"click 61\n", "error: click 61: control 61 is disabled"},
+                      Refused{"set 51 x\n", "error: set 51 x: control 51 is hidden"},
+                      Refused{"set 11 x\n", "error: set 11 x: edit 11 is read-only"},
+                      Refused{"set 30 x\n", "error: set 30 x: control 30 is not an edit"},
+                      Refused{"set 10 caf\xC3\xA9\n", "not in CP932"},
+                      Refused{"select 20 0\n", "error: select 20 0: list 20 has no item 0"},
+                      Refused{"choose 20 nothing\n", "error: choose 20 nothing: no such item"},
+                      Refused{"click 10\n", "control 10 is not a button"},
+                      Refused{"sysmenu 16\n", "no system-menu item 16"},
+                      Refused{"answer OK\n", "error: answer OK: no message box is open"},
+                      Refused{"click 60\nclick 1\n", "error: click 1: a message box is open"},
+                      Refused{"click 60\nanswer CANCEL\n", "the message box has no Cancel button"},
+                      Refused{"click 60\nanswer OK\n", "error: script exhausted\nexit 3"},
+                      Refused{"close\nclose\nclose\n", "error: 2 actions unused\nexit 3"}));
 
 TEST(Script, ParsesActionsAndTheirTexts) {
     std::istringstream input(

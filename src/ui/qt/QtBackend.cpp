@@ -65,6 +65,8 @@ std::optional<std::string> QtBackend::displayProblem() {
 }
 
 QtBackend::QtBackend(int& argc, char** argv) {
+    // One style everywhere: the templates' layouts are measured against its
+    // control metrics, whatever the desktop's theme.
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     application_ = std::make_unique<QApplication>(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);

@@ -28,6 +28,7 @@
 #include <qdrawutil.h>
 
 #include <algorithm>
+#include <functional>
 
 namespace ui {
 
