@@ -5,7 +5,7 @@ ASAN_BUILD ?= build-asan
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all bootstrap configure build test test-asan run clean
+.PHONY: all bootstrap configure build test test-asan run screenshots clean
 
 all: build
 
@@ -30,6 +30,11 @@ test-asan: bootstrap
 
 run: build
 	$(BUILD)/bin/kivora
+
+# Every dialog, and a message box of each icon, as docs/screenshots/*.png.
+screenshots: build
+	mkdir -p docs/screenshots
+	QT_QPA_PLATFORM=offscreen $(BUILD)/bin/kivora-screenshots docs/screenshots
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)

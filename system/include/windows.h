@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "winuser.h"
+
 #define WINAPI
 #define CALLBACK
 

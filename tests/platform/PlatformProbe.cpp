@@ -9,6 +9,7 @@
 #include "Backend.h"
 #include "Cp932.h"
 #include "Platform.h"
+#include "RecordingBackend.h"
 #include "RemoteAccess.h"
 
 #include <cstdio>
@@ -18,7 +19,7 @@
 namespace {
 
 // Records message boxes on standard output instead of showing them.
-class PrintingBackend : public ui::Backend {
+class PrintingBackend : public RecordingBackend {
 public:
     int messageBox(const std::string& text, const std::string& caption, UINT type) override {
         std::printf("message %s|%s|%u\n", cp932::toUtf8(text).c_str(), cp932::toUtf8(caption).c_str(), type);
@@ -62,7 +63,6 @@ void printTable(const RasFunctionTable& t) {
 
 int bind() {
     PrintingBackend backend;
-    ui::setCurrentBackend(&backend);
     RasFunctionTable& table = remoteAccess();
     bindRemoteAccess(table);
     printTable(table);

@@ -1,0 +1,5 @@
+#include "AboutDialog.h"
+
+#include "Resources.h"
+
+AboutDialog::AboutDialog() : Dialog(resources::dialogTemplate(resources::IDD_ABOUTBOX)) {}

@@ -1,0 +1,65 @@
+#include "MainMenuDialog.h"
+
+#include "AboutDialog.h"
+#include "DataExchange.h"
+#include "Resources.h"
+#include "Text.h"
+
+#include <string>
+
+using namespace resources;
+
+MainMenuDialog::MainMenuDialog() : Dialog(resources::dialogTemplate(IDD_MAIN_MENU)), icon_(resources::icon(IDI_WINDOW)) {}
+
+void MainMenuDialog::doDataExchange(ui::DataExchange& exchange) {
+    Dialog::doDataExchange(exchange);
+    exchange.control(IDC_MENU_TITLE, title_);
+}
+
+bool MainMenuDialog::onInitDialog() {
+    Dialog::onInitDialog();
+    if (hasSystemMenu()) {
+        std::string aboutItem = loadString(IDS_ABOUT_ITEM);
+        if (!aboutItem.empty()) {
+            appendSystemMenuSeparator();
+            appendSystemMenuItem(IDM_ABOUTBOX, aboutItem);
+        }
+    }
+    setIcon(icon_);
+    title_.setFontFace(text("MS ゴシック")).setFontHeight(18).setFontBold(true);
+    return true;
+}
+
+bool MainMenuDialog::preTranslateKey(int, int virtualKey) {
+    return virtualKey == VK_ESCAPE || virtualKey == VK_RETURN;
+}
+
+void MainMenuDialog::onSysCommand(unsigned command) {
+    if ((command & 0xFFF0) == IDM_ABOUTBOX) {
+        AboutDialog about;
+        about.doModal();
+    } else {
+        Dialog::onSysCommand(command);
+    }
+}
+
+void MainMenuDialog::onCommand(int id, int notification) {
+    if (notification != BN_CLICKED) return;
+    if (id == IDC_MENU_NEW_CONNECTION) runNewConnection();
+    if (id == IDC_MENU_MIGRATION) runMigration();
+}
+
+void MainMenuDialog::runNewConnection() {
+    // The form's own logic is not built yet: its template runs as it stands.
+    ui::Dialog form(resources::dialogTemplate(IDD_NEW_CONNECTION));
+    showWindow(SW_HIDE);
+    int result = form.doModal();
+    endDialog(result);
+}
+
+void MainMenuDialog::runMigration() {
+    // The migration pass is not built yet: the menu hides and ends as it
+    // will once the pass has run.
+    showWindow(SW_HIDE);
+    endDialog(IDOK);
+}

@@ -1,0 +1,44 @@
+#include "RunApplication.h"
+
+#include "Application.h"
+#include "Backend.h"
+#include "QtBackend.h"
+#include "ScriptBackend.h"
+
+#include <cstdlib>
+#include <iostream>
+#include <string>
+
+namespace ui {
+
+namespace {
+
+int runOn(Backend& backend, Application& application) {
+    setCurrentBackend(&backend);
+    int status = backend.finish(application.run());
+    setCurrentBackend(nullptr);
+    return status;
+}
+
+}  // namespace
+
+int runApplication(Application& application, int argc, char** argv) {
+    const char* choice = std::getenv("KIVORA_UI");
+    std::string backendName = choice != nullptr && *choice != '\0' ? choice : "qt";
+    if (backendName == "script") {
+        std::unique_ptr<ScriptBackend> backend = ScriptBackend::fromEnvironment();
+        return runOn(*backend, application);
+    }
+    if (backendName != "qt") {
+        std::cerr << "kivora: KIVORA_UI must be qt or script, not " << backendName << "\n";
+        return 1;
+    }
+    if (auto problem = QtBackend::displayProblem()) {
+        std::cerr << *problem << "\n";
+        return 1;
+    }
+    QtBackend backend(argc, argv);
+    return runOn(backend, application);
+}
+
+}  // namespace ui

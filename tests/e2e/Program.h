@@ -1,0 +1,42 @@
+// The real kivora in a program directory of its own, driven through the
+// script backend with a private system root.
+#pragma once
+
+#include "TempSystemRoot.h"
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+struct Outcome {
+    int status = -1;
+    std::vector<std::string> transcript;
+    std::string standardOutput;
+    std::string standardError;
+};
+
+class Program {
+public:
+    // Copies build/bin/kivora (and librasapi32.so when it was built) into a
+    // fresh directory.
+    Program();
+
+    const std::string& directory() const { return directory_.path(); }
+    void addFile(const std::string& name, const std::string& bytes);
+    void addDirectory(const std::string& name);
+
+    // Runs the program with the script; environment entries override (an
+    // empty value removes the variable). KIVORA_TRANSCRIPT goes to a file
+    // unless the environment names it empty.
+    Outcome run(const std::string& script, const std::map<std::string, std::string>& environment = {},
+                const std::string& workingDirectory = {}) const;
+
+private:
+    TempDir directory_;
+    TempDir scratch_;
+    TempSystemRoot systemRoot_;
+};
+
+}  // namespace testsupport

@@ -1,0 +1,338 @@
+// The Qt backend, headless (QT_QPA_PLATFORM=offscreen).
+#include "Cp932.h"
+#include "DialogUnits.h"
+#include "QtBackend.h"
+#include "Resources.h"
+#include "TestDialog.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QFontInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+#include <QWindow>
+
+#include <cstdlib>
+#include <functional>
+
+namespace {
+
+using namespace testsupport;
+using ::testing::ElementsAre;
+
+char programName[] = "ui_qt_tests";
+char* arguments[] = {programName, nullptr};
+int argumentCount = 1;
+
+class QtEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        backend = std::make_unique<ui::QtBackend>(argumentCount, arguments);
+        ui::setCurrentBackend(backend.get());
+    }
+    void TearDown() override {
+        ui::setCurrentBackend(nullptr);
+        backend.reset();
+    }
+    static inline std::unique_ptr<ui::QtBackend> backend;
+};
+
+const auto* const environment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+
+ui::QtBackend& qt() { return *QtEnvironment::backend; }
+
+template <typename Widget>
+Widget* control(const ui::Dialog& dialog, int id) {
+    return qobject_cast<Widget*>(qt().controlWidget(dialog, id));
+}
+
+// Types text key by key, as a keyboard or an input method delivers it.
+void type(QWidget* widget, const QString& text) {
+    for (QChar character : text) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(character));
+        QApplication::sendEvent(widget, &press);
+    }
+}
+
+// Runs the dialog modally; `during` runs inside its loop.
+int runWith(ui::Dialog& dialog, std::function<void()> during) {
+    QTimer::singleShot(0, [during] { during(); });
+    return dialog.doModal();
+}
+
+TEST(QtBackend, PlacesControlsInDialogUnitsOfTheDialogFont) {
+    TestDialog dialog;
+    ASSERT_TRUE(dialog.create());
+    QWidget* window = qt().windowOf(dialog);
+    ASSERT_NE(window, nullptr);
+    // The 9-point template font is 12 pixels of IPA P Gothic: base units 7 × 13.
+    EXPECT_EQ(QFontInfo(window->font()).family(), QStringLiteral("IPAPGothic"));
+    EXPECT_EQ(window->size(), QSize(350, 260));
+    EXPECT_EQ(control<QLineEdit>(dialog, kName)->geometry(), QRect(88, 8, 175, 23));
+    EXPECT_EQ(control<QPushButton>(dialog, IDOK)->geometry(), QRect(158, 228, 88, 23));
+    // A drop-down list is as high as its closed field, not its template rectangle.
+    EXPECT_LT(control<QComboBox>(dialog, kList)->height(), ui::dluToPixelsY(60, {7, 13}));
+    EXPECT_EQ(dialog.windowRect().width, 350);
+}
+
+// Every text of every dialog shows whole in its control.
+TEST(QtBackend, TemplateTextsFitTheirControls) {
+    using namespace resources;
+    for (DialogId id : {IDD_ABOUTBOX, IDD_MAIN_MENU, IDD_NEW_CONNECTION, IDD_PROGRESS, IDD_ACCESS_POINT_CHANGE,
+                        IDD_ISDN_USER_CHANGE}) {
+        ui::Dialog dialog(dialogTemplate(id));
+        ASSERT_TRUE(dialog.create());
+        // The window's children are its controls, made in template order.
+        std::vector<QWidget*> widgets;
+        for (QObject* child : qt().windowOf(dialog)->children()) {
+            if (auto* widget = qobject_cast<QWidget*>(child)) widgets.push_back(widget);
+        }
+        const auto& controls = dialog.dialogTemplate().controls;
+        ASSERT_EQ(widgets.size(), controls.size());
+        for (std::size_t i = 0; i < controls.size(); ++i) {
+            const ui::ControlTemplate& source = controls[i];
+            QWidget* widget = widgets[i];
+            if (source.text.empty() || source.kind == ui::ControlKind::GroupBox) continue;
+            SCOPED_TRACE(cp932::toUtf8(source.text));
+            QFontMetrics metrics(widget->font());
+            if (auto* label = qobject_cast<QLabel*>(widget)) {
+                QRect needed = metrics.boundingRect(QRect(0, 0, label->width(), 1000),
+                                                    label->wordWrap() ? Qt::TextWordWrap : 0, label->text());
+                EXPECT_LE(needed.width(), label->width());
+                EXPECT_LE(needed.height(), label->height());
+            } else if (qobject_cast<QPushButton*>(widget) != nullptr) {
+                EXPECT_LE(metrics.horizontalAdvance(widget->property("text").toString()) + 8, widget->width());
+            } else {
+                EXPECT_LE(widget->sizeHint().width(), widget->width());
+                EXPECT_LE(widget->sizeHint().height() - 4, widget->height());
+            }
+        }
+    }
+}
+
+TEST(QtBackend, EnterPressesTheDefaultButtonAndEscapeCancels) {
+    TestDialog enter;
+    EXPECT_EQ(runWith(enter,
+                      [&] {
+                          // The first tab stop has the focus.
+                          EXPECT_EQ(qt().windowOf(enter)->focusWidget(), control<QLineEdit>(enter, kName));
+                          QTest::keyClick(control<QLineEdit>(enter, kName), Qt::Key_Return);
+                      }),
+              IDOK);
+    EXPECT_THAT(enter.heard, ElementsAre("ok"));
+
+    TestDialog escape;
+    EXPECT_EQ(runWith(escape, [&] { QTest::keyClick(control<QCheckBox>(escape, kCheck), Qt::Key_Escape); }),
+              IDCANCEL);
+}
+
+TEST(QtBackend, SwallowedEnterAndEscapeDoNothing) {
+    TestDialog dialog;
+    dialog.swallowEnterAndEscape = true;
+    int result = runWith(dialog, [&] {
+        QTest::keyClick(control<QLineEdit>(dialog, kName), Qt::Key_Return);
+        QTest::keyClick(control<QPushButton>(dialog, IDOK), Qt::Key_Enter);
+        QTest::keyClick(qt().windowOf(dialog), Qt::Key_Escape);
+        EXPECT_TRUE(dialog.hasWindow() && !dialog.hasEnded());
+        QTest::keyClick(control<QCheckBox>(dialog, kCheck), Qt::Key_Space);
+        QTest::mouseClick(control<QPushButton>(dialog, IDCANCEL), Qt::LeftButton);
+    });
+    EXPECT_EQ(result, IDCANCEL);
+    EXPECT_THAT(dialog.heard, ElementsAre("command 30 0", "cancel"));
+}
+
+TEST(QtBackend, EditsMaskRefuseAndReport) {
+    TestDialog dialog;
+    dialog.initialise = [](TestDialog& d) {
+        d.setControlText(kReadOnly, "fixed");
+        d.setControlText(kName, "by the program");
+    };
+    ASSERT_TRUE(dialog.create());
+    EXPECT_EQ(control<QLineEdit>(dialog, kSecret)->echoMode(), QLineEdit::Password);
+    EXPECT_EQ(control<QLineEdit>(dialog, kName)->echoMode(), QLineEdit::Normal);
+
+    auto* readOnly = control<QLineEdit>(dialog, kReadOnly);
+    EXPECT_TRUE(readOnly->isReadOnly());
+    type(readOnly, QStringLiteral("typed"));
+    EXPECT_EQ(dialog.controlText(kReadOnly), "fixed");
+
+    auto* name = control<QLineEdit>(dialog, kName);
+    name->clear();
+    // é has no CP932 form: the edit refuses it and keeps the rest.
+    type(name, QString::fromUtf8("aéテ"));
+    EXPECT_EQ(name->text(), QString::fromUtf8("aテ"));
+    EXPECT_EQ(dialog.controlText(kName), "a\x83\x65");
+
+    dialog.disableInputMethod(kName);
+    EXPECT_FALSE(name->testAttribute(Qt::WA_InputMethodEnabled));
+    EXPECT_TRUE(control<QLineEdit>(dialog, kSecret)->isEnabled());
+    dialog.enableControl(kSecret, false);
+    EXPECT_FALSE(control<QLineEdit>(dialog, kSecret)->isEnabled());
+    // Typing and the program's own changes notify nothing.
+    EXPECT_THAT(dialog.heard, ElementsAre());
+}
+
+TEST(QtBackend, ButtonsAndListsReportTheUserOnly) {
+    TestDialog dialog;
+    dialog.radio = 0;
+    dialog.initialise = [](TestDialog& d) {
+        d.addItem(kList, "one");
+        d.addItem(kList, "two");
+        d.setSelection(kList, 0);
+        d.setCheckState(kCheck, 1);
+    };
+    ASSERT_TRUE(dialog.create());
+    qt().windowOf(dialog)->show();
+    auto* disabled = control<QPushButton>(dialog, kDisabled);
+    EXPECT_FALSE(disabled->isEnabled());
+    QTest::mouseClick(disabled, Qt::LeftButton);
+    QTest::mouseClick(control<QCheckBox>(dialog, kCheck), Qt::LeftButton);
+    QTest::mouseClick(control<QRadioButton>(dialog, kRadioB), Qt::LeftButton);
+    QTest::mouseClick(control<QRadioButton>(dialog, kRadioB), Qt::LeftButton);  // stays set
+    QTest::mouseClick(control<QRadioButton>(dialog, kRadioD), Qt::LeftButton);
+    QTest::keyClick(control<QComboBox>(dialog, kList), Qt::Key_Down);
+
+    EXPECT_THAT(dialog.heard, ElementsAre("command 30 0", "command 41 0", "command 41 0", "command 43 0",
+                                          "command 20 1"));
+    EXPECT_EQ(dialog.checkState(kCheck), 0);
+    EXPECT_EQ(dialog.checkState(kRadioA), 0);
+    EXPECT_EQ(dialog.checkState(kRadioB), 1);
+    EXPECT_TRUE(control<QRadioButton>(dialog, kRadioB)->isChecked());
+    EXPECT_EQ(dialog.checkState(kRadioD), 1);
+    EXPECT_EQ(dialog.selection(kList), 1);
+    EXPECT_EQ(dialog.controlText(kList), "two");
+}
+
+TEST(QtBackend, SystemMenuOpensOnARightClickAndOnAltSpace) {
+    TestDialog dialog;
+    dialog.initialise = [](TestDialog& d) {
+        d.appendSystemMenuSeparator();
+        d.appendSystemMenuItem(0x10, "About");
+    };
+    QStringList seen;
+    auto pick = [&seen](const QString& text) {
+        QTimer::singleShot(0, [&seen, text] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            ASSERT_NE(menu, nullptr);
+            QAction* wanted = nullptr;
+            for (QAction* action : menu->actions()) {
+                seen << (action->isSeparator() ? QStringLiteral("-") : action->text());
+                if (action->text() == text) wanted = action;
+            }
+            ASSERT_NE(wanted, nullptr);
+            menu->setActiveAction(wanted);
+            QTest::keyClick(menu, Qt::Key_Return);
+        });
+    };
+    int result = runWith(dialog, [&] {
+        QWidget* window = qt().windowOf(dialog);
+        pick(QStringLiteral("About"));
+        QContextMenuEvent rightClick(QContextMenuEvent::Mouse, QPoint(5, 150), window->mapToGlobal(QPoint(5, 150)));
+        QApplication::sendEvent(window, &rightClick);
+        pick(QStringLiteral("閉じる(&C)"));
+        QTest::keyClick(control<QLineEdit>(dialog, kName), Qt::Key_Space, Qt::AltModifier);
+    });
+    EXPECT_EQ(result, IDCANCEL);
+    EXPECT_EQ(seen, (QStringList{QStringLiteral("閉じる(&C)"), QStringLiteral("-"), QStringLiteral("About"),
+                                 QStringLiteral("閉じる(&C)"), QStringLiteral("-"), QStringLiteral("About")}));
+    EXPECT_THAT(dialog.heard, ElementsAre("syscommand 16", "syscommand 61536", "cancel"));
+}
+
+TEST(QtBackend, OwnedWindowsStayWithTheirOwnerUnlessTheyAskForATaskbarButton) {
+    TestDialog owner;
+    ASSERT_TRUE(owner.create());
+    owner.showWindow(SW_SHOW);
+    TestDialog owned(testTemplate(), &owner);
+    ASSERT_TRUE(owned.create());
+    owned.showWindow(SW_SHOW);
+    EXPECT_EQ(qt().windowOf(owned)->windowHandle()->transientParent(), qt().windowOf(owner)->windowHandle());
+    owned.showWindow(SW_HIDE);
+    owned.addExtendedStyle(WS_EX_APPWINDOW);
+    owned.showWindow(SW_SHOW);
+    EXPECT_EQ(qt().windowOf(owned)->windowHandle()->transientParent(), nullptr);
+}
+
+TEST(QtBackend, MessageBoxesSpeakJapanese) {
+    QString caption;
+    QStringList buttons;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        caption = box->windowTitle();
+        icon = box->icon();
+        for (QAbstractButton* button : box->buttons()) buttons << button->text();
+        box->button(QMessageBox::Cancel)->click();
+    });
+    EXPECT_EQ(qt().messageBox("\x8F\xE3\x8F\x91\x82\xAB", "Kivora", MB_OKCANCEL | MB_ICONQUESTION), IDCANCEL);
+    EXPECT_EQ(caption, QStringLiteral("Kivora"));
+    EXPECT_EQ(icon, QMessageBox::Question);
+    buttons.sort();
+    EXPECT_EQ(buttons, (QStringList{QStringLiteral("OK"), QStringLiteral("キャンセル")}));
+
+    QTimer::singleShot(0, [] { QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Escape); });
+    EXPECT_EQ(qt().messageBox("warning", "Kivora", MB_OK | MB_ICONWARNING), IDOK);
+}
+
+TEST(QtBackend, PicturesPaintAtTheirNaturalSizeFromTheTopLeft) {
+    static const ui::DialogTemplate withPicture = {
+        600, "", DS_MODALFRAME | WS_POPUP | WS_CAPTION, 0, 100, 60, {"MS Shell Dlg", 9},
+        {ui::rc::pictureStatic(7, ui::Rect{10, 10, 40, 30}, true)}};
+    ui::Dialog dialog(withPicture);
+    ASSERT_TRUE(dialog.create());
+    dialog.setControlImage(7, 2, 2, {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF});
+    QImage shown = qt().controlWidget(dialog, 7)->grab().toImage();
+    EXPECT_EQ(shown.pixel(0, 0) & 0xFFFFFF, 0xFF0000u);
+    EXPECT_EQ(shown.pixel(1, 0) & 0xFFFFFF, 0x00FF00u);
+    EXPECT_EQ(shown.pixel(0, 1) & 0xFFFFFF, 0x0000FFu);
+    EXPECT_NE(shown.pixel(5, 5) & 0xFFFFFF, 0x0000FFu);
+    // A picture that does not match its size is refused.
+    dialog.setControlImage(7, 3, 3, {0});
+    EXPECT_EQ(qt().controlWidget(dialog, 7)->grab().toImage().pixel(0, 0) & 0xFFFFFF, 0xFF0000u);
+}
+
+TEST(QtBackend, NoDisplayIsReportedBeforeQtWouldAbort) {
+    auto saved = [](const char* name) {
+        const char* value = std::getenv(name);
+        return value != nullptr ? std::optional<std::string>(value) : std::nullopt;
+    };
+    auto platform = saved("QT_QPA_PLATFORM"), display = saved("DISPLAY"), wayland = saved("WAYLAND_DISPLAY");
+    unsetenv("QT_QPA_PLATFORM");
+    unsetenv("WAYLAND_DISPLAY");
+    unsetenv("DISPLAY");
+    auto withoutDisplay = ui::QtBackend::displayProblem();
+    setenv("DISPLAY", ":4711", 1);
+    auto deadDisplay = ui::QtBackend::displayProblem();
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    auto offscreen = ui::QtBackend::displayProblem();
+    auto restore = [](const char* name, const std::optional<std::string>& value) {
+        if (value) {
+            setenv(name, value->c_str(), 1);
+        } else {
+            unsetenv(name);
+        }
+    };
+    restore("QT_QPA_PLATFORM", platform);
+    restore("DISPLAY", display);
+    restore("WAYLAND_DISPLAY", wayland);
+
+    ASSERT_TRUE(withoutDisplay);
+    EXPECT_THAT(*withoutDisplay, ::testing::HasSubstr("xvfb-run"));
+    EXPECT_THAT(*withoutDisplay, ::testing::HasSubstr("KIVORA_UI=script"));
+    ASSERT_TRUE(deadDisplay);
+    EXPECT_THAT(*deadDisplay, ::testing::HasSubstr(":4711 does not answer"));
+    EXPECT_FALSE(offscreen);
+}
+
+}  // namespace
