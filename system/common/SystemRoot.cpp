@@ -138,9 +138,25 @@ void syncDirectoryOf(const std::string& path) {
     }
 }
 
+// Temporaries of writers killed before their rename.
+void removeStaleTemporaries(const std::string& path) {
+    size_t slash = path.rfind('/');
+    std::string dir = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
+    std::string prefix = (slash == std::string::npos ? path : path.substr(slash + 1)) + ".tmp.";
+    DIR* d = opendir(dir.c_str());
+    if (d == nullptr) return;
+    while (dirent* entry = readdir(d)) {
+        if (std::strncmp(entry->d_name, prefix.c_str(), prefix.size()) == 0) {
+            unlinkat(dirfd(d), entry->d_name, 0);
+        }
+    }
+    closedir(d);
+}
+
 }  // namespace
 
 bool replaceFileAtomically(const std::string& path, std::string_view content, mode_t mode) {
+    removeStaleTemporaries(path);
     std::string temp = path + ".tmp." + std::to_string(getpid());
     int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
     if (fd < 0) return false;
@@ -163,20 +179,6 @@ bool replaceFileAtomically(const std::string& path, std::string_view content, mo
     }
     syncDirectoryOf(path);
     return true;
-}
-
-void removeStaleTemporaries(const std::string& path) {
-    size_t slash = path.rfind('/');
-    std::string dir = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
-    std::string prefix = (slash == std::string::npos ? path : path.substr(slash + 1)) + ".tmp.";
-    DIR* d = opendir(dir.c_str());
-    if (d == nullptr) return;
-    while (dirent* entry = readdir(d)) {
-        if (std::strncmp(entry->d_name, prefix.c_str(), prefix.size()) == 0) {
-            unlinkat(dirfd(d), entry->d_name, 0);
-        }
-    }
-    closedir(d);
 }
 
 RootLock::RootLock() {

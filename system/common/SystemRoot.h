@@ -44,13 +44,10 @@ ReadResult readWholeFile(const std::string& path, std::string& content);
 // Replaces a file atomically: a temporary beside it is written, flushed to
 // disk and renamed over it, and the directory is flushed. A crash at any
 // moment leaves the old or the new content. `mode` is applied to the new
-// file before anything is written to it. Returns false with errno set.
+// file before anything is written to it. Call it only under the RootLock:
+// it first removes the temporaries that killed writers left beside `path`,
+// which no other writer can then be using. Returns false with errno set.
 bool replaceFileAtomically(const std::string& path, std::string_view content, mode_t mode);
-
-// Removes the temporaries that replaceFileAtomically left beside `path`
-// when a writer was killed before its rename. Call it only under the
-// RootLock: then no temporary of that file can still be in use.
-void removeStaleTemporaries(const std::string& path);
 
 // Exclusive advisory lock over the whole root, held for the object's life.
 // Take it around every read-modify-write of a store file.

@@ -184,7 +184,6 @@ DWORD storeVersionIdentity(const VersionIdentity& identity, std::string& error) 
         error = "cannot write " + path + ": " + std::strerror(lock.errorNumber());
         return errorFromErrno(lock.errorNumber());
     }
-    removeStaleTemporaries(path);
     if (!replaceFileAtomically(path, formatVersionIdentity(identity), 0644)) {
         int saved = errno;
         error = "cannot write " + path + ": " + std::strerror(saved);

@@ -73,7 +73,6 @@ DWORD writeValue(const OpenKey& key, const RegistryValue& value) {
     RootLock lock;
     if (!lock.held()) return errorFromErrno(lock.errorNumber());
     std::string path = rootFile(key.file->fileName);
-    removeStaleTemporaries(path);
     // Read, change and write back inside the lock, so that a concurrent
     // writer's value is never lost.
     std::string content;
