@@ -158,8 +158,8 @@ void MigrationDriver::offerAccessPointChange(const char* entryName, const EntryT
         showProgress(changingText());
         // A field is taken from the dialog only while its box is ticked.
         std::string newUser = composeUserName(dialog.editUser ? dialog.userName : userPart, newDomain);
-        writeChange(entryName, entry, newUser, dialog.editPassword ? &dialog.password : nullptr,
-                    dialog.editModem ? &dialog.modemName : nullptr, &dialog.newNumber);
+        writeChange(entryName, entry, newUser, dialog.editPassword ? dialog.password.c_str() : nullptr,
+                    dialog.editModem ? dialog.modemName.c_str() : nullptr, dialog.newNumber.c_str());
     }
     showProgress(checkingText());
 }
@@ -182,21 +182,18 @@ void MigrationDriver::offerIsdnUserChange(const char* entryName, const EntryText
         showProgress(changingText());
         // The number stays: only the user name moves to the new domain.
         writeChange(entryName, entry, composeUserName(dialog.newUserName, fletsIsdnDomain),
-                    dialog.editPassword ? &dialog.password : nullptr, dialog.editModem ? &dialog.modemName : nullptr,
-                    nullptr);
+                    dialog.editPassword ? dialog.password.c_str() : nullptr,
+                    dialog.editModem ? dialog.modemName.c_str() : nullptr, nullptr);
     }
     showProgress(checkingText());
 }
 
 void MigrationDriver::writeChange(const char* entryName, const EntryTexts& entry, const std::string& newUser,
-                                  const std::string* newPassword, const std::string* newModem,
-                                  const std::string* newNumber) {
+                                  const char* newPassword, const char* newModem, const char* newNumber) {
     const RasFunctionTable& ras = remoteAccess();
     const char* savedPassword = entry.savedPassword ? entry.savedPassword->c_str() : nullptr;
-    bool dialParamsWritten = updateDialParams(ras, *dialParamsBuffer, newUser.c_str(),
-                                              newPassword ? newPassword->c_str() : nullptr, savedPassword) != 0;
-    bool propertiesWritten = updateEntryProperties(ras, entryName, *entryBuffer, newNumber ? newNumber->c_str() : nullptr,
-                                                   newModem ? newModem->c_str() : nullptr, true) != 0;
+    bool dialParamsWritten = updateDialParams(ras, *dialParamsBuffer, newUser.c_str(), newPassword, savedPassword) != 0;
+    bool propertiesWritten = updateEntryProperties(ras, entryName, *entryBuffer, newNumber, newModem, true) != 0;
     if (dialParamsWritten && propertiesWritten) ++changedCount;
 }
 

@@ -49,10 +49,11 @@ private:
     void offerAccessPointChange(const char* entryName, const EntryTexts& entry, const NumberMatch& match,
                                 const std::string& newAccessNumber, const std::string& newDomain);
     void offerIsdnUserChange(const char* entryName, const EntryTexts& entry, const std::string& oldUserPart);
-    // Writes a confirmed change; counts the entry when both its dial
-    // parameters and its properties were written.
+    // Writes a confirmed change (a null password, modem or number stays as
+    // it was); counts the entry when both its dial parameters and its
+    // properties were written.
     void writeChange(const char* entryName, const EntryTexts& entry, const std::string& newUser,
-                     const std::string* newPassword, const std::string* newModem, const std::string* newNumber);
+                     const char* newPassword, const char* newModem, const char* newNumber);
     void showProgress(const char* text);
     void hideProgress();
 
