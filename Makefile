@@ -5,7 +5,7 @@ ASAN_BUILD ?= build-asan
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all bootstrap configure build test test-asan run screenshots clean
+.PHONY: all bootstrap configure build test test-asan run demo screenshots clean
 
 all: build
 
@@ -30,6 +30,11 @@ test-asan: bootstrap
 
 run: build
 	$(BUILD)/bin/kivora
+
+# Both jobs played by a script on a sample phonebook, headless: what the
+# user would see, and every entry before and after.
+demo: build
+	scripts/demo $(BUILD)
 
 # Every dialog, and a message box of each icon, as docs/screenshots/*.png.
 screenshots: build

@@ -2,6 +2,7 @@
 
 #include "AboutDialog.h"
 #include "DataExchange.h"
+#include "MigrationDriver.h"
 #include "Resources.h"
 #include "Text.h"
 
@@ -58,8 +59,8 @@ void MainMenuDialog::runNewConnection() {
 }
 
 void MainMenuDialog::runMigration() {
-    // The migration pass is not built yet: the menu hides and ends as it
-    // will once the pass has run.
     showWindow(SW_HIDE);
+    MigrationDriver driver;
+    driver.runMigration();
     endDialog(IDOK);
 }

@@ -1,28 +1,7 @@
 #include "RasLists.h"
 
 #include "Cp932.h"
-
-#include <cstring>
-
-namespace {
-
-// Records for a byte size reported by the service, rounded up to whole records.
-template <typename Record>
-std::vector<Record> recordsFor(DWORD bytes) {
-    size_t count = (static_cast<size_t>(bytes) + sizeof(Record) - 1) / sizeof(Record);
-    std::vector<Record> records(count == 0 ? 1 : count);
-    std::memset(records.data(), 0, records.size() * sizeof(Record));
-    records[0].dwSize = sizeof(Record);
-    return records;
-}
-
-// A fixed text field as a string, never reading past the field.
-template <size_t N>
-std::string fieldText(const char (&field)[N]) {
-    return std::string(field, strnlen(field, N));
-}
-
-}  // namespace
+#include "RasRecords.h"
 
 DWORD enumerateEntryNames(const RasFunctionTable& ras, std::vector<std::string>& names) {
     names.clear();

@@ -24,6 +24,8 @@ public:
     Program();
 
     const std::string& directory() const { return directory_.path(); }
+    // The private system root every run of this program uses.
+    const std::string& systemRoot() const { return systemRoot_.path(); }
     void addFile(const std::string& name, const std::string& bytes);
     void addDirectory(const std::string& name);
 

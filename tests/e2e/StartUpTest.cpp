@@ -70,12 +70,15 @@ TEST(MainMenu, TheNewConnectionButtonRunsTheFormInsteadOfTheMenu) {
                                                 "end 129 2", "end 102 2", "exit 0"));
 }
 
-TEST(MainMenu, TheMigrationButtonEndsTheMenu) {
+TEST(MainMenu, TheMigrationButtonRunsThePassAndEndsTheMenu) {
     Program program;
     program.addFile("APGEN.csv", "");
-    auto outcome = program.run("click 1001\n");
+    auto outcome = program.run("click 1001\nanswer OK\n");
     EXPECT_EQ(outcome.status, 0);
-    EXPECT_THAT(outcome.transcript, ElementsAre("run 102", "> click 1001", "hide 102", "end 102 1", "exit 0"));
+    EXPECT_THAT(outcome.transcript,
+                ElementsAre("run 102", "> click 1001", "hide 102", "create 132",
+                            "message information ok \"Kivora\" \"ダイヤルアップネットワークが設定されていません\"",
+                            "> answer OK", "destroy 132", "end 102 1", "exit 0"));
 }
 
 TEST(Script, ActionsThatCannotApplyEndTheProgramWithStatusThree) {

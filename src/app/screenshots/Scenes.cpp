@@ -1,10 +1,15 @@
 #include "Scenes.h"
 
 #include "AboutDialog.h"
+#include "AccessPointChangeDialog.h"
+#include "IsdnUserChangeDialog.h"
 #include "MainMenuDialog.h"
+#include "NumberRewriting.h"
 #include "ProgressWindow.h"
 #include "Resources.h"
 #include "Text.h"
+
+#include <cstring>
 
 using namespace resources;
 using resources::text;
@@ -37,34 +42,46 @@ void newConnection(Camera& camera) {
     camera.shoot(form, "new-connection");
 }
 
+// The demo provider's customer whose entry still dials 東京第1（旧）
+// behind the outside-line prefix "0,": the proposal the pass makes for it.
+// Without the remote-access service the modem list is filled by hand.
 void accessPointChange(Camera& camera) {
-    ui::Dialog change(dialogTemplate(IDD_ACCESS_POINT_CHANGE));
+    AccessPointRecord retired{};
+    std::strcpy(retired.areaCode, "03");
+    std::strcpy(retired.localNumber, "55501234");
+    AccessPointTable general;
+    general.append(retired);
+    const char* oldNumber = "0,03-5550-1234";
+
+    AccessPointChangeDialog change;
+    change.connectionName = text("ルリカケ通信");
+    change.oldNumber = oldNumber;
+    change.newNumber = composeNumber(matchOldAccessPoint(general, "", oldNumber), "0570-550-100");
+    change.userName = userPartOf("taro@rknet.example");
+    change.domainLabel = "@dial.rurikake.example";
+    change.password = "secret";
+    change.modemName = text("標準 56000 bps モデム");
     change.create();
-    change.setIcon(icon(IDI_WINDOW));
-    change.setControlText(IDC_CONNECTION_NAME, text("ルリカケ通信"));
-    change.setControlText(IDC_OLD_NUMBER, "03-5550-1234");
-    change.setControlText(IDC_NEW_NUMBER, "0570-550-100");
-    change.setControlText(IDC_USER_NAME, "taro");
-    change.setControlText(IDC_DOMAIN, "@dial.rurikake.example");
-    change.setControlText(IDC_PASSWORD, "secret");
     fillModems(change);
-    for (int id : {IDC_USER_NAME, IDC_PASSWORD, IDC_MODEM}) change.enableControl(id, false);
     camera.shoot(change, "access-point-change");
 }
 
+// Its ISDN entry, which dials the ISDN number with the retired domain.
 void isdnUserChange(Camera& camera) {
-    ui::Dialog change(dialogTemplate(IDD_ISDN_USER_CHANGE));
+    std::string oldUserPart;
+    splitAtOldDomain("jiro@rknet.example", "@rknet.example", oldUserPart);
+
+    IsdnUserChangeDialog change;
+    change.connectionName = text("ルリカケ通信 ISDN");
+    change.phoneNumber = "0355504000";
+    change.oldUserName = oldUserPart;
+    change.oldDomainLabel = "@rknet.example";
+    change.newUserName = oldUserPart;
+    change.newDomainLabel = "@isdn.rurikake.example";
+    change.password = "secret";
+    change.modemName = text("標準 56000 bps モデム");
     change.create();
-    change.setIcon(icon(IDI_WINDOW));
-    change.setControlText(IDC_CONNECTION_NAME, text("ルリカケ通信 ISDN"));
-    change.setControlText(IDC_PHONE_NUMBER, "0355504000");
-    change.setControlText(IDC_OLD_USER, "taro");
-    change.setControlText(IDC_OLD_DOMAIN, "@rknet.example");
-    change.setControlText(IDC_NEW_USER, "taro");
-    change.setControlText(IDC_NEW_DOMAIN, "@isdn.rurikake.example");
-    change.setControlText(IDC_PASSWORD, "secret");
     fillModems(change);
-    for (int id : {IDC_PASSWORD, IDC_MODEM}) change.enableControl(id, false);
     camera.shoot(change, "isdn-user-change");
 }
 

@@ -1,0 +1,73 @@
+#include "ConfirmationDialog.h"
+
+#include "Cp932.h"
+#include "DataExchange.h"
+#include "RasLists.h"
+#include "RemoteAccess.h"
+#include "Resources.h"
+
+#include <vector>
+
+using namespace resources;
+
+namespace {
+
+// The modem list's text, as the list hands it out.
+constexpr int kModemTextCapacity = 256;
+
+}  // namespace
+
+ConfirmationDialog::ConfirmationDialog(resources::DialogId id)
+    : Dialog(resources::dialogTemplate(id)), icon_(resources::icon(IDI_WINDOW)) {}
+
+bool ConfirmationDialog::onInitDialog() {
+    Dialog::onInitDialog();
+    addExtendedStyle(WS_EX_APPWINDOW);
+    setIcon(icon_);
+    fillModemList();
+    applyUnlockStates();
+    // The template's first tab stop is 変更する, so Enter confirms.
+    return true;
+}
+
+void ConfirmationDialog::onCommand(int id, int notification) {
+    if (notification == BN_CLICKED && id == IDC_EDIT_MODEM) applyUnlock(IDC_EDIT_MODEM, IDC_MODEM);
+    if (notification == BN_CLICKED && id == IDC_EDIT_PASSWORD) applyUnlock(IDC_EDIT_PASSWORD, IDC_PASSWORD);
+    if (notification == CBN_SELCHANGE && id == IDC_MODEM) {
+        char text[kModemTextCapacity];
+        controlText(IDC_MODEM, text, sizeof text);
+        modemName = text;
+    }
+}
+
+void ConfirmationDialog::doDataExchange(ui::DataExchange& exchange) {
+    exchange.text(IDC_CONNECTION_NAME, connectionName);
+    exchange.text(IDC_PASSWORD, password);
+    exchange.check(IDC_EDIT_MODEM, editModem);
+    exchange.check(IDC_EDIT_PASSWORD, editPassword);
+}
+
+void ConfirmationDialog::applyUnlockStates() {
+    applyUnlock(IDC_EDIT_MODEM, IDC_MODEM);
+    applyUnlock(IDC_EDIT_PASSWORD, IDC_PASSWORD);
+}
+
+void ConfirmationDialog::applyUnlock(int box, int field) {
+    updateData(true);
+    enableControl(field, checkState(box) != 0);
+}
+
+void ConfirmationDialog::fillModemList() {
+    for (int index = itemCount(IDC_MODEM) - 1; index >= 0; --index) deleteItem(IDC_MODEM, index);
+    std::vector<std::string> modems;
+    enumerateModemNames(remoteAccess(), modems);
+    for (const std::string& modem : modems) addItem(IDC_MODEM, modem);
+    if (modems.empty()) return;
+    setSelection(IDC_MODEM, 0);
+    for (int index = 0; index < static_cast<int>(modems.size()); ++index) {
+        if (cp932::compareNoCaseMultiByte(modems[index], modemName) == 0) {
+            setSelection(IDC_MODEM, index);
+            break;
+        }
+    }
+}

@@ -1,0 +1,39 @@
+// What the two confirmation dialogs of the migration share: the window icon
+// and a taskbar button of their own (the main menu is hidden meanwhile), the
+// modem list with the entry's modem preselected, and the "編集する" boxes
+// that unlock the password and the modem.
+#pragma once
+
+#include "Dialog.h"
+#include "Resource.h"
+
+#include <string>
+
+class ConfirmationDialog : public ui::Dialog {
+public:
+    // The entry's modem. Preselecting it in the list does not change it;
+    // only the user's pick does, so a modem that is not installed survives.
+    std::string modemName;
+    std::string connectionName;
+    std::string password;
+    int editModem = 0;
+    int editPassword = 0;
+
+protected:
+    explicit ConfirmationDialog(resources::DialogId id);
+
+    bool onInitDialog() override;
+    void onCommand(int id, int notification) override;
+    void doDataExchange(ui::DataExchange& exchange) override;
+
+    // Enables or disables each field after its box, in the dialog's order.
+    virtual void applyUnlockStates();
+    // Moves the controls to the members, then enables `field` while `box`
+    // is ticked.
+    void applyUnlock(int box, int field);
+
+private:
+    void fillModemList();
+
+    const ui::Icon& icon_;
+};

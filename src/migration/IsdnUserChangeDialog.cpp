@@ -1,0 +1,16 @@
+#include "IsdnUserChangeDialog.h"
+
+#include "DataExchange.h"
+
+using namespace resources;
+
+IsdnUserChangeDialog::IsdnUserChangeDialog() : ConfirmationDialog(IDD_ISDN_USER_CHANGE) {}
+
+void IsdnUserChangeDialog::doDataExchange(ui::DataExchange& exchange) {
+    ConfirmationDialog::doDataExchange(exchange);
+    exchange.text(IDC_PHONE_NUMBER, phoneNumber);
+    exchange.text(IDC_OLD_USER, oldUserName);
+    exchange.text(IDC_NEW_USER, newUserName);
+    exchange.text(IDC_OLD_DOMAIN, oldDomainLabel);
+    exchange.text(IDC_NEW_DOMAIN, newDomainLabel);
+}

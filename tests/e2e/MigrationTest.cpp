@@ -1,0 +1,503 @@
+// The access-point migration, end to end: the real program on the script
+// backend, its phonebook seeded and read back with kivora-sys.
+#include "Cp932.h"
+#include "Program.h"
+#include "SystemTool.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <iostream>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+using testsupport::Outcome;
+using testsupport::Program;
+using testsupport::SystemTool;
+using ::testing::Contains;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+using Settings = std::map<std::string, std::string>;
+
+const Settings kSettings = {
+    {"OldDomain", "@old.example"},          {"DialupDomain", "@dial.example"},
+    {"MobileDomain", "@phs.example"},       {"FletsIsdnDomain", "@isdn.example"},
+    {"DefaultTelNumber", "0570-000-111"},   {"DefaultMobileNumber", "0570-000-164"},
+    {"DefaultFletsIsdnNumber", "0355504000"}, {"SetDnsIpAddress", "TRUE"},
+    {"Dns1", "192.0.2.1"},                  {"Dns2", "192.0.2.2"},
+};
+
+const std::string kModem = "標準 56000 bps モデム";
+const std::string kOtherModem = "標準 33600 bps モデム";
+const std::string kAreaCodes = "dwfOptions=0x00000001";
+
+std::string checking() { return "paint 132 \"ダイヤルアップネットワークをチェックしています\""; }
+std::string changing() { return "paint 132 \"設定を変更しています\""; }
+std::string information(const std::string& text) { return "message information ok \"Kivora\" \"" + text + "\""; }
+std::string warning(const std::string& text) { return "message warning ok \"Kivora\" \"" + text + "\""; }
+std::string failure(const std::string& reason) {
+    return warning("ダイヤルアップネットワーク設定の変更に失敗しました\\n\\n" + reason);
+}
+
+// The lines of a transcript that start with `prefix`.
+std::vector<std::string> linesOf(const Outcome& outcome, const std::string& prefix) {
+    std::vector<std::string> lines;
+    for (const std::string& line : outcome.transcript) {
+        if (line.rfind(prefix, 0) == 0) lines.push_back(line);
+    }
+    return lines;
+}
+
+// A program directory with the provider's files beside the program, and a
+// phonebook of its own.
+struct Installation {
+    Program program;
+    SystemTool sys{program.systemRoot()};
+
+    Installation() { provide(kSettings, {"旧東京,03-5550-1234"}, {"旧PHS,0570-03-4455"}); }
+
+    // The provider's files, CP932 with CR LF line ends.
+    void provide(const Settings& settings, const std::vector<std::string>& general,
+                 const std::vector<std::string>& phs) {
+        std::string isp = "設定項目,値\r\n";
+        for (const auto& [key, value] : settings) isp += key + "," + value + "\r\n";
+        program.addFile("ISP_INF.csv", cp932::fromUtf8(isp));
+        for (const auto& [name, rows] : {std::pair{"APGEN.csv", general}, std::pair{"APPHS.csv", phs}}) {
+            std::string text;
+            for (const std::string& row : rows) text += row + "\r\n";
+            program.addFile(name, cp932::fromUtf8(text));
+        }
+    }
+
+    // Presses the migration button, then plays the script.
+    Outcome migrate(const std::string& script) {
+        Outcome outcome = program.run("click 1001\n" + script);
+        EXPECT_EQ(outcome.status, 0) << (outcome.transcript.empty() ? "" : outcome.transcript.back());
+        return outcome;
+    }
+
+    std::string field(const std::string& entry, const std::string& name) { return sys.show(entry)[name]; }
+};
+
+class Migration : public ::testing::Test, protected Installation {};
+
+TEST_F(Migration, WithoutEntriesOnlyThatIsSaidAndTheProgressWindowNeverShows) {
+    Outcome outcome = migrate("answer OK\n");
+    EXPECT_THAT(outcome.transcript,
+                ElementsAre("run 102", "> click 1001", "hide 102", "create 132",
+                            information("ダイヤルアップネットワークが設定されていません"), "> answer OK",
+                            "destroy 132", "end 102 1", "exit 0"));
+
+    // A phonebook that cannot be listed ends the pass without a word.
+    sys({"fault", "RasEnumEntriesA", "621"});
+    sys.addEntry("東京", {"szLocalPhoneNumber=03-5550-1234"}, "taro@old.example");
+    outcome = migrate("");
+    EXPECT_THAT(outcome.transcript,
+                ElementsAre("run 102", "> click 1001", "hide 102", "create 132", "destroy 132", "end 102 1", "exit 0"));
+}
+
+TEST_F(Migration, EntriesThatDoNotQualifyAreNeverOffered) {
+    sys.addEntry("他社", {"szLocalPhoneNumber=06-1234-5678"}, "me@other.example");
+    // Device types other than modem, even dialling a retired number.
+    sys.addEntry("ISDN機器", {"szLocalPhoneNumber=03-5550-1234", "szDeviceType=isdn"}, "taro@old.example");
+    sys.addEntry("VPN", {"szLocalPhoneNumber=03-5550-1234", "szDeviceType=vpn"}, "taro@old.example");
+    // A number that runs on past the retired one, or ends in a dash.
+    sys.addEntry("続き", {"szLocalPhoneNumber=03-5550-12345"}, "taro@old.example");
+    sys.addEntry("ダッシュ", {"szLocalPhoneNumber=03-5550-1234-"}, "taro@old.example");
+    // The ISDN number, but the old domain starts the user name.
+    sys.addEntry("頭にドメイン", {"szLocalPhoneNumber=03-5550-4000"}, "@old.example");
+    Outcome outcome = migrate("answer OK\n");
+    EXPECT_THAT(outcome.transcript,
+                ElementsAre("run 102", "> click 1001", "hide 102", "create 132", "show 132", checking(), "hide 132",
+                            information("変更が必要なダイヤルアップネットワークはありません"), "> answer OK",
+                            "destroy 132", "end 102 1", "exit 0"));
+    EXPECT_EQ(field("ISDN機器", "szUserName"), "taro@old.example");
+
+    // The letter case of "modem" does not matter.
+    sys({"put", "大文字", "szLocalPhoneNumber=03-5550-1234", "szDeviceType=MODEM"});
+    outcome = migrate("click 2\nanswer OK\n");
+    EXPECT_THAT(outcome.transcript, Contains("run 134"));
+}
+
+TEST_F(Migration, TheIsdnCaseNeedsTwoDifferentDomains) {
+    const Settings sameDomains[] = {
+        {{"OldDomain", "@old.example"}, {"FletsIsdnDomain", "@OLD.example"}, {"DefaultFletsIsdnNumber", "0355504000"}},
+        {{"DefaultFletsIsdnNumber", "0355504000"}},
+    };
+    sys.addEntry("ISDN", {"szLocalPhoneNumber=03-5550-4000"}, "jiro@old.example");
+    for (const Settings& settings : sameDomains) {
+        provide(settings, {}, {});
+        Outcome outcome = migrate("answer OK\n");
+        EXPECT_THAT(outcome.transcript, Contains(information("変更が必要なダイヤルアップネットワークはありません")));
+    }
+}
+
+TEST_F(Migration, TheResultCountsOfferedAndRewrittenEntries) {
+    for (const char* name : {"一", "二", "三"}) {
+        sys.addEntry(name, {"szLocalPhoneNumber=03-5550-1234"}, std::string("user@old.example"));
+    }
+    // 変更しない, the close box and Escape all leave an entry as it is.
+    Outcome outcome = migrate("click 2\nclose\nkey 0 ESCAPE\nanswer OK\n");
+    EXPECT_THAT(linesOf(outcome, "message"),
+                ElementsAre(information("3個の古い設定を見つけましたが変更しませんでした")));
+    for (const char* name : {"一", "二", "三"}) EXPECT_EQ(field(name, "szUserName"), "user@old.example");
+
+    // Enter confirms.
+    outcome = migrate("click 1\nclick 2\nkey 1 RETURN\nanswer OK\n");
+    EXPECT_THAT(linesOf(outcome, "message"), ElementsAre(information("2個の設定を変更しました")));
+    EXPECT_EQ(field("一", "szUserName"), "user@dial.example");
+    EXPECT_EQ(field("二", "szUserName"), "user@old.example");
+    EXPECT_EQ(field("三", "szLocalPhoneNumber"), "0570-000-111");
+    // They had no password stored, and still have none (not an empty one).
+    EXPECT_EQ(sys.show("三").count("szPassword"), 0u);
+}
+
+TEST_F(Migration, TheProgressWindowStepsAsideForEveryDialog) {
+    sys.addEntry("一", {"szLocalPhoneNumber=03-5550-1234"}, "a@old.example");
+    sys.addEntry("二", {"szLocalPhoneNumber=0570-03-4455"}, "b@old.example");
+    sys.addEntry("三", {"szLocalPhoneNumber=06-1234-5678"}, "c@other.example");
+    Outcome outcome = migrate("click 1\nclick 2\nanswer OK\n");
+    EXPECT_THAT(outcome.transcript,
+                ElementsAre("run 102", "> click 1001", "hide 102", "create 132", "show 132", checking(), "hide 132",
+                            "run 134", "> click 1", "end 134 1", "show 132", changing(), checking(), "hide 132",
+                            "run 134", "> click 2", "end 134 2", "show 132", checking(), "hide 132",
+                            information("1個の設定を変更しました"), "> answer OK", "destroy 132", "end 102 1",
+                            "exit 0"));
+}
+
+// Each retired number and entry number of the rewriting rules as a real
+// entry: what dialog 134 proposes, and what is written on 変更する.
+TEST(MigrationNumbers, TheProposalKeepsPrefixAndSuffixAroundTheNewNumber) {
+    struct Case {
+        std::vector<std::string> general;
+        std::vector<std::string> phs;
+        std::vector<std::string> entry;  // fields
+        std::string proposed;            // empty: never offered
+        std::string domain = "@dial.example";
+    };
+    const Case cases[] = {
+        {{"a,03-123456"}, {}, {"szLocalPhoneNumber=03-123-456"}, "0570-000-111"},
+        {{"a,03-123456"}, {}, {"szLocalPhoneNumber=0,03-123-456"}, "0,0570-000-111"},
+        {{}, {"p,0570-12345"}, {"szLocalPhoneNumber=0570-12-345##64"}, "0570-000-164##64", "@phs.example"},
+        {{"a,03-123456"}, {}, {"szLocalPhoneNumber=03-123-456-"}, ""},
+        {{"a,1234567"}, {}, {"szLocalPhoneNumber=03-123-4567"}, "03-0570-000-111"},
+        {{"a,06-123456", "b,03-123456"}, {}, {kAreaCodes, "szAreaCode=03", "szLocalPhoneNumber=123-456"},
+         "0570-000-111"},
+        {{"a,06-123456"}, {}, {kAreaCodes, "szAreaCode=03", "szLocalPhoneNumber=123-456"}, ""},
+        {{"x,456", "y,03-123456"}, {}, {"szLocalPhoneNumber=03-123-456"}, "03-123-0570-000-111"},
+        {{"x,6"}, {}, {"szLocalPhoneNumber=03-123-456"}, ""},
+        // Found in both tables: an ordinary line's number and domain.
+        {{"a,03-123456"}, {"p,03-123456"}, {"szLocalPhoneNumber=03-123-456"}, "0570-000-111"},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.entry.back() + " in " + (test.general.empty() ? test.phs : test.general).back());
+        Installation installation;
+        installation.provide(kSettings, test.general, test.phs);
+        std::vector<std::string> put{"put", "接続", "szDeviceName=" + kModem};
+        put.insert(put.end(), test.entry.begin(), test.entry.end());
+        installation.sys(put);
+        installation.sys({"credentials", "接続", "taro@old.example", "pw"});
+        if (test.proposed.empty()) {
+            Outcome outcome = installation.migrate("answer OK\n");
+            EXPECT_THAT(outcome.transcript, Not(Contains("run 134")));
+            continue;
+        }
+        Outcome outcome = installation.migrate("dump\nclick 1\nanswer OK\n");
+        EXPECT_THAT(outcome.transcript, Contains("control 1005 edit \"" + test.proposed + "\""));
+        EXPECT_THAT(outcome.transcript, Contains("control 1021 static \"" + test.domain + "\""));
+        std::map<std::string, std::string> entry = installation.sys.show("接続");
+        std::string written = entry["szLocalPhoneNumber"];
+        if (!entry["szAreaCode"].empty()) written = entry["szAreaCode"] + "-" + written;
+        EXPECT_EQ(written, test.proposed);
+        EXPECT_EQ(entry["szUserName"], "taro" + test.domain);
+    }
+}
+
+TEST_F(Migration, TheDialogShowsTheEntryAsItStandsAndTheProposal) {
+    sys.addEntry("市外局番なし", {kAreaCodes, "szLocalPhoneNumber=03-5550-1234"}, "taro@old.example", "secret");
+    sys.addEntry("PHS", {"szLocalPhoneNumber=0570-03-4455##64", "szDeviceName=" + kOtherModem}, "hanako", "");
+    Outcome outcome = migrate("dump\nclick 2\ndump\nclick 2\nanswer OK\n");
+    EXPECT_THAT(linesOf(outcome, "control"),
+                ElementsAre("control 1 button \"変更する\"", "control 2 button \"変更しない\"",
+                            "control 1006 edit \"市外局番なし\" readonly",
+                            // An area-code entry without an area code.
+                            "control 1004 edit \"-03-5550-1234\" readonly",
+                            "control 1005 edit \"0570-000-111\"", "control 1001 edit \"taro\" disabled",
+                            "control 1021 static \"@dial.example\"", "control 1011 checkbox \"編集する\"",
+                            "control 1002 edit \"secret\" disabled password", "control 1012 checkbox \"編集する\"",
+                            "control 1018 dropdown \"" + kModem + "\" disabled selected=0 items=\"" + kModem + "|" +
+                                kOtherModem + "\"",
+                            "control 1013 checkbox \"編集する\"",
+                            // A user name without a domain is its own user part.
+                            "control 1 button \"変更する\"", "control 2 button \"変更しない\"",
+                            "control 1006 edit \"PHS\" readonly",
+                            "control 1004 edit \"0570-03-4455##64\" readonly",
+                            "control 1005 edit \"0570-000-164##64\"", "control 1001 edit \"hanako\" disabled",
+                            "control 1021 static \"@phs.example\"", "control 1011 checkbox \"編集する\"",
+                            "control 1002 edit \"\" disabled password", "control 1012 checkbox \"編集する\"",
+                            "control 1018 dropdown \"" + kOtherModem + "\" disabled selected=1 items=\"" + kModem +
+                                "|" + kOtherModem + "\"",
+                            "control 1013 checkbox \"編集する\""));
+}
+
+TEST_F(Migration, TheIsdnDialogMovesOnlyTheUserNameToTheNewDomain) {
+    sys.addEntry("ISDN", {"szLocalPhoneNumber=03-5550-4000", "dwfOptions=0x00000010"}, "jiro@old.example", "pw");
+    Outcome outcome = migrate("dump\nclick 1\nanswer OK\n");
+    EXPECT_THAT(linesOf(outcome, "control"),
+                ElementsAre("control 1 button \"変更する\"", "control 2 button \"変更しない\"",
+                            "control 1006 edit \"ISDN\" readonly", "control 1003 edit \"0355504000\" readonly",
+                            "control 1014 edit \"jiro\" readonly", "control 1016 static \"@old.example\"",
+                            "control 1015 edit \"jiro\" readonly", "control 1017 static \"@isdn.example\"",
+                            "control 1002 edit \"pw\" disabled password", "control 1012 checkbox \"編集する\"",
+                            "control 1018 dropdown \"" + kModem + "\" disabled selected=0 items=\"" + kModem + "|" +
+                                kOtherModem + "\"",
+                            "control 1013 checkbox \"編集する\""));
+    // Counted on its dial parameters alone: its properties needed no write,
+    // so the provider's name servers are not applied either.
+    EXPECT_THAT(outcome.transcript, Contains(information("1個の設定を変更しました")));
+    auto entry = sys.show("ISDN");
+    EXPECT_EQ(entry["szUserName"], "jiro@isdn.example");
+    EXPECT_EQ(entry["szPassword"], "pw");
+    EXPECT_EQ(entry["szLocalPhoneNumber"], "03-5550-4000");
+    EXPECT_EQ(entry["dwfOptions"], "0x00000010");
+    EXPECT_EQ(entry["ipaddrDns"], "0.0.0.0");
+
+    // With the modem unlocked its properties are written, name servers too.
+    sys({"credentials", "ISDN", "jiro@old.example", "pw"});
+    outcome = migrate("click 1013\nselect 1018 1\nclick 1012\nset 1002 neu\nclick 1\nanswer OK\n");
+    entry = sys.show("ISDN");
+    EXPECT_EQ(entry["szDeviceName"], kOtherModem);
+    EXPECT_EQ(entry["szPassword"], "neu");
+    EXPECT_EQ(entry["dwfOptions"], "0x00000014");
+    EXPECT_EQ(entry["ipaddrDns"], "192.0.2.1");
+}
+
+TEST_F(Migration, EditBoxesCountOnlyWhileTicked) {
+    sys.addEntry("東京", {"szLocalPhoneNumber=03-5550-1234"}, "taro@old.example", "secret");
+    // Ticked, edited, unticked again: the edits are ignored.
+    migrate("click 1011\nset 1001 jiro\nclick 1012\nset 1002 other\nclick 1013\nselect 1018 1\n"
+            "click 1011\nclick 1012\nclick 1013\nclick 1\nanswer OK\n");
+    auto entry = sys.show("東京");
+    EXPECT_EQ(entry["szUserName"], "taro@dial.example");
+    EXPECT_EQ(entry["szPassword"], "secret");
+    EXPECT_EQ(entry["szDeviceName"], kModem);
+
+    // Ticked at 変更する: the edits are written, the new number included.
+    sys({"put", "東京", "szLocalPhoneNumber=03-5550-1234"});
+    migrate("set 1005 0120-999-999\nclick 1011\nset 1001 jiro\nclick 1012\nset 1002 other\nclick 1013\n"
+            "select 1018 1\nclick 1\nanswer OK\n");
+    entry = sys.show("東京");
+    EXPECT_EQ(entry["szLocalPhoneNumber"], "0120-999-999");
+    EXPECT_EQ(entry["szUserName"], "jiro@dial.example");
+    EXPECT_EQ(entry["szPassword"], "other");
+    EXPECT_EQ(entry["szDeviceName"], kOtherModem);
+
+    // A password box cleared removes the stored password.
+    sys({"put", "東京", "szLocalPhoneNumber=03-5550-1234"});
+    migrate("click 1012\nset 1002 \nclick 1\nanswer OK\n");
+    entry = sys.show("東京");
+    EXPECT_EQ(entry.count("szPassword"), 0u);
+    EXPECT_EQ(entry["szUserName"], "jiro@dial.example");
+}
+
+TEST_F(Migration, AModemThatIsNotInstalledStaysUntilTheUserPicksAnother) {
+    // The entry's modem matches an installed one without regard to ASCII case.
+    sys.addEntry("大文字", {"szLocalPhoneNumber=03-5550-1234", "szDeviceName=標準 33600 BPS モデム"}, "a@old.example");
+    sys.addEntry("外した", {"szLocalPhoneNumber=03-5550-1234", "szDeviceName=外付けモデム"}, "b@old.example");
+    Outcome outcome = migrate("dump\nclick 2\nclick 1013\ndump\nclick 1\nanswer OK\n");
+    std::vector<std::string> lists = linesOf(outcome, "control 1018");
+    ASSERT_EQ(lists.size(), 2u);
+    EXPECT_THAT(lists[0], HasSubstr("selected=1"));
+    // Shown as the first modem, written back as its own.
+    EXPECT_EQ(lists[1], "control 1018 dropdown \"" + kModem + "\" selected=0 items=\"" + kModem + "|" + kOtherModem +
+                            "\"");
+    EXPECT_EQ(field("外した", "szDeviceName"), "外付けモデム");
+
+    // No modem installed at all: an empty list, and the entry keeps its own.
+    sys({"device-remove", kModem});
+    sys({"device-remove", kOtherModem});
+    sys({"credentials", "大文字", "a@old.example"});
+    outcome = migrate("click 1013\ndump\nclick 1\nanswer OK\n");
+    EXPECT_THAT(linesOf(outcome, "control 1018"),
+                ElementsAre("control 1018 dropdown \"\" selected=-1 items=\"\""));
+    auto entry = sys.show("大文字");
+    EXPECT_EQ(entry["szDeviceName"], "標準 33600 BPS モデム");
+    EXPECT_EQ(entry["szLocalPhoneNumber"], "0570-000-111");
+}
+
+TEST_F(Migration, AnAreaCodeEntryGetsTheNumberSplitAndTheAreaCodeAsThePlatformWantsIt) {
+    struct Case {
+        const char* version;
+        const char* typed;
+        const char* areaCode;
+        const char* localNumber;
+    };
+    const Case cases[] = {
+        {"98", "(03)-5550-9999", "(03)", "5550-9999"}, {"xp", "(03)-5550-9999", "03", "5550-9999"},
+        {"2000", "0570-123-456", "0570", "123-456"},   {"xp", "123456", "", "123456"},
+        {"xp", "0570-", "0570", "-"},
+    };
+    sys.addEntry("大阪", {kAreaCodes, "szAreaCode=03", "szLocalPhoneNumber=5550-1234"}, "yuki@old.example");
+    for (const Case& test : cases) {
+        SCOPED_TRACE(std::string(test.version) + " " + test.typed);
+        sys({"version", test.version});
+        sys({"put", "大阪", "szAreaCode=03", "szLocalPhoneNumber=5550-1234"});
+        migrate(std::string("set 1005 ") + test.typed + "\nclick 1\nanswer OK\n");
+        auto entry = sys.show("大阪");
+        EXPECT_EQ(entry["szAreaCode"], test.areaCode);
+        EXPECT_EQ(entry["szLocalPhoneNumber"], test.localNumber);
+        EXPECT_EQ(entry["dwfOptions"], "0x00000005");
+    }
+}
+
+TEST_F(Migration, TheProviderDecidesTheNameServers) {
+    const std::string fixed = "dwfOptions=0x00000004";
+    // Switched off: the option goes, the addresses stay.
+    Settings off = kSettings;
+    off["SetDnsIpAddress"] = "FALSE";
+    provide(off, {"a,03-5550-1234"}, {});
+    sys.addEntry("一", {fixed, "ipaddrDns=10.0.0.1", "ipaddrDnsAlt=10.0.0.2", "szLocalPhoneNumber=03-5550-1234"},
+                 "a@old.example");
+    migrate("click 1\nanswer OK\n");
+    auto entry = sys.show("一");
+    EXPECT_EQ(entry["dwfOptions"], "0x00000000");
+    EXPECT_EQ(entry["ipaddrDns"], "10.0.0.1");
+    EXPECT_EQ(entry["ipaddrDnsAlt"], "10.0.0.2");
+
+    // Only Dns1 given: the alternate keeps its value.
+    Settings primaryOnly = kSettings;
+    primaryOnly.erase("Dns2");
+    provide(primaryOnly, {"a,03-5550-1234"}, {});
+    sys({"put", "一", "szLocalPhoneNumber=03-5550-1234"});
+    migrate("click 1\nanswer OK\n");
+    entry = sys.show("一");
+    EXPECT_EQ(entry["dwfOptions"], "0x00000004");
+    EXPECT_EQ(entry["ipaddrDns"], "192.0.2.1");
+    EXPECT_EQ(entry["ipaddrDnsAlt"], "10.0.0.2");
+}
+
+TEST_F(Migration, AFailedWriteIsReportedNotCountedAndThePassGoesOn) {
+    const std::vector<std::pair<std::string, std::string>> faults = {
+        {"610", "アドレスまたは参照先のバッファが無効です。"},
+        {"621", "電話帳が壊れているか、必要なコンポーネントがありません。"},
+        {"14", "モデムを検出できませんでした。接続されているか確認してください。"},
+        {"1784", "現在使用中の環境ではダイヤルアップネットワークを作成できません。\\n"
+                 "適切な環境にしてから再度チャレンジしてください。"},
+        {"5", "エラーコード：5"},
+    };
+    std::string script;
+    std::vector<std::string> expected;
+    for (const auto& [code, reason] : faults) {
+        sys.addEntry("失敗" + code, {"szLocalPhoneNumber=03-5550-1234"}, "a@old.example");
+        sys({"fault", "RasSetEntryPropertiesA", code, "--entry", "失敗" + code});
+        script += "click 1\nanswer OK\n";
+        expected.push_back(failure(reason));
+    }
+    sys.addEntry("成功", {"szLocalPhoneNumber=03-5550-1234"}, "b@old.example");
+    expected.push_back(information("1個の設定を変更しました"));
+    Outcome outcome = migrate(script + "click 1\nanswer OK\n");
+    EXPECT_EQ(linesOf(outcome, "message"), expected);
+    // The user name was written first and stays written.
+    EXPECT_EQ(field("失敗610", "szUserName"), "a@dial.example");
+    EXPECT_EQ(field("失敗610", "szLocalPhoneNumber"), "03-5550-1234");
+    EXPECT_EQ(field("成功", "szLocalPhoneNumber"), "0570-000-111");
+
+    // Every write failing: found, but nothing was changed.
+    outcome = migrate(script + "answer OK\n");
+    EXPECT_THAT(linesOf(outcome, "message"), Contains(information("5個の古い設定を見つけましたが変更しませんでした")));
+}
+
+TEST_F(Migration, AFailedDialParameterWriteIsSilentButNotCounted) {
+    sys.addEntry("一", {"szLocalPhoneNumber=03-5550-1234"}, "a@old.example");
+    sys.addEntry("二", {"szLocalPhoneNumber=03-5550-1234"}, "b@old.example");
+    // While the active connections cannot be listed, no credentials change.
+    sys({"fault", "RasEnumConnectionsA", "621", "--times", "1"});
+    sys({"fault", "RasSetEntryDialParamsA", "621", "--entry", "二"});
+    Outcome outcome = migrate("click 1\nclick 1\nanswer OK\n");
+    EXPECT_THAT(linesOf(outcome, "message"),
+                ElementsAre(information("2個の古い設定を見つけましたが変更しませんでした")));
+    for (const char* name : {"一", "二"}) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(field(name, "szLocalPhoneNumber"), "0570-000-111");
+        EXPECT_THAT(field(name, "szUserName"), HasSubstr("@old.example"));
+    }
+}
+
+TEST_F(Migration, ANumberTooLongForTheEntryIsRefusedRatherThanCut) {
+    const std::string refused = failure("エラーコード：536870913");
+    sys.addEntry("市外局番", {kAreaCodes, "szAreaCode=03", "szLocalPhoneNumber=5550-1234"}, "a@old.example");
+    sys.addEntry("局番なし", {"szLocalPhoneNumber=03-5550-1234"}, "b@old.example");
+    std::string longLocal(129, '1');
+    Outcome outcome = migrate("set 1005 01234567890-123\nclick 1\nanswer OK\nset 1005 " + longLocal +
+                              "\nclick 1\nanswer OK\nanswer OK\n");
+    EXPECT_THAT(linesOf(outcome, "message"),
+                ElementsAre(refused, refused, information("2個の古い設定を見つけましたが変更しませんでした")));
+    EXPECT_EQ(field("市外局番", "szAreaCode"), "03");
+    EXPECT_EQ(field("局番なし", "szLocalPhoneNumber"), "03-5550-1234");
+
+    // The widest that fits is written whole: 10 digits of area code, 128 of number.
+    sys({"credentials", "市外局番", "a@old.example"});
+    sys({"credentials", "局番なし", "b@old.example"});
+    outcome = migrate("set 1005 0123456789-" + std::string(128, '2') + "\nclick 1\nset 1005 " +
+                      std::string(128, '3') + "\nclick 1\nanswer OK\n");
+    EXPECT_THAT(linesOf(outcome, "message"), ElementsAre(information("2個の設定を変更しました")));
+    EXPECT_EQ(field("市外局番", "szAreaCode"), "0123456789");
+    EXPECT_EQ(field("市外局番", "szLocalPhoneNumber"), std::string(128, '2'));
+    EXPECT_EQ(field("局番なし", "szLocalPhoneNumber"), std::string(128, '3'));
+}
+
+TEST_F(Migration, AnEntryThatCannotBeReadIsSkipped) {
+    for (const char* name : {"大きさ", "二度目", "認証"}) {
+        sys.addEntry(name, {"szLocalPhoneNumber=03-5550-1234"}, "a@old.example");
+    }
+    sys({"fault", "RasGetEntryPropertiesA", "621", "--entry", "大きさ"});
+    // The size query answers 603 without a size; the read that follows fails.
+    sys({"fault", "RasGetEntryPropertiesA", "603", "--entry", "二度目", "--times", "1"});
+    sys({"fault", "RasGetEntryDialParamsA", "621", "--entry", "認証"});
+    Outcome outcome = migrate("answer OK\n");
+    EXPECT_THAT(linesOf(outcome, "message"),
+                ElementsAre(information("変更が必要なダイヤルアップネットワークはありません")));
+}
+
+// A large phonebook: 1,000 entries, every tenth dialling a retired number.
+TEST_F(Migration, AThousandEntriesWithAHundredToChange) {
+    std::string phonebook;
+    std::string credentials;
+    std::string script;
+    for (int i = 0; i < 1000; ++i) {
+        std::string name = "接続" + std::to_string(i);
+        bool retired = i % 10 == 3;
+        phonebook += "[" + name + "]\nszLocalPhoneNumber=" + (retired ? "0,03-5550-1234" : "06-1234-5678") +
+                     "\nszDeviceType=modem\nszDeviceName=" + kModem + "\n";
+        credentials += "[" + name + "]\nszUserName=user" + std::to_string(i) + "@old.example\nszPassword=pw\n";
+        if (retired) script += "click 1\n";
+    }
+    testsupport::writeFile(program.systemRoot() + "/phonebook.txt", cp932::fromUtf8(phonebook));
+    testsupport::writeFile(program.systemRoot() + "/credentials.txt", cp932::fromUtf8(credentials));
+
+    auto start = std::chrono::steady_clock::now();
+    Outcome outcome = migrate(script + "answer OK\n");
+    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::cout << "[ migrated  ] 1000 entries, 100 confirmed, in " << seconds << " s\n";
+    RecordProperty("seconds", std::to_string(seconds));
+
+    EXPECT_THAT(linesOf(outcome, "message"), ElementsAre(information("100個の設定を変更しました")));
+    EXPECT_EQ(std::count(outcome.transcript.begin(), outcome.transcript.end(), "run 134"), 100);
+    auto changed = sys.show("接続993");
+    EXPECT_EQ(changed["szLocalPhoneNumber"], "0,0570-000-111");
+    EXPECT_EQ(changed["szUserName"], "user993@dial.example");
+    EXPECT_EQ(changed["szPassword"], "pw");
+    auto untouched = sys.show("接続994");
+    EXPECT_EQ(untouched["szUserName"], "user994@old.example");
+    EXPECT_EQ(untouched["dwfOptions"], "0x00000000");
+    EXPECT_LT(seconds, 60.0);
+}
+
+}  // namespace
