@@ -24,6 +24,7 @@ public:
     Program();
 
     const std::string& directory() const { return directory_.path(); }
+    const std::string& systemRoot() const { return systemRoot_.path(); }
     void addFile(const std::string& name, const std::string& bytes);
     void addDirectory(const std::string& name);
 
