@@ -53,7 +53,6 @@ void NewConnectionDialog::doDataExchange(ui::DataExchange& exchange) {
     Dialog::doDataExchange(exchange);
     exchange.radio(IDC_TONE, dialMode);
     exchange.check(IDC_MAKE_DEFAULT, makeDefault);
-    exchange.comboSelection(IDC_CONNECTION_TYPE, connectionIndex_);
 }
 
 bool NewConnectionDialog::onInitDialog() {

@@ -59,7 +59,6 @@ private:
     const ui::Icon& icon_;
     int dialMode = 0;  // 0 tone, 1 pulse, -1 neither
     int makeDefault = 1;
-    int connectionIndex_ = 0;
     // The last connection method accepted; -1 until one has been.
     int lastValidSelection = -1;
     LogoControl logo_;
