@@ -5,7 +5,7 @@ ASAN_BUILD ?= build-asan
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all bootstrap configure build test test-asan run demo screenshots clean
+.PHONY: all bootstrap configure build provider-files test test-asan run demo screenshots clean
 
 all: build
 
@@ -28,7 +28,11 @@ test-asan: bootstrap
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ctest --output-on-failure -j $(JOBS)
 
-run: build
+# The demo provider's files beside the built program, as a provider ships them.
+provider-files: build
+	cp demo/*.csv demo/Logo.png $(BUILD)/bin/
+
+run: provider-files
 	$(BUILD)/bin/kivora
 
 # Both jobs played by a script on a sample phonebook, headless: what the
@@ -37,7 +41,7 @@ demo: build
 	scripts/demo $(BUILD)
 
 # Every dialog, and a message box of each icon, as docs/screenshots/*.png.
-screenshots: build
+screenshots: provider-files
 	mkdir -p docs/screenshots
 	QT_QPA_PLATFORM=offscreen $(BUILD)/bin/kivora-screenshots docs/screenshots
 

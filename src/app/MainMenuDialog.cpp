@@ -3,6 +3,7 @@
 #include "AboutDialog.h"
 #include "DataExchange.h"
 #include "MigrationDriver.h"
+#include "NewConnectionDialog.h"
 #include "Resources.h"
 #include "Text.h"
 
@@ -51,8 +52,7 @@ void MainMenuDialog::onCommand(int id, int notification) {
 }
 
 void MainMenuDialog::runNewConnection() {
-    // The form's own logic is not built yet: its template runs as it stands.
-    ui::Dialog form(resources::dialogTemplate(IDD_NEW_CONNECTION));
+    NewConnectionDialog form;
     showWindow(SW_HIDE);
     int result = form.doModal();
     endDialog(result);

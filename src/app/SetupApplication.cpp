@@ -2,6 +2,7 @@
 
 #include "Dialog.h"
 #include "MainMenuDialog.h"
+#include "NewConnectionDialog.h"
 #include "Platform.h"
 #include "RemoteAccess.h"
 #include "Resources.h"
@@ -30,8 +31,7 @@ void SetupApplication::initInstance() {
         MainMenuDialog menu;
         runStartDialog(menu);
     } else {
-        // The form's own logic is not built yet: its template runs as it stands.
-        ui::Dialog form(resources::dialogTemplate(resources::IDD_NEW_CONNECTION));
+        NewConnectionDialog form;
         runStartDialog(form);
     }
 }

@@ -60,11 +60,16 @@ TEST(MainMenu, IgnoresEnterAndEscapeAndOpensTheAboutBoxFromTheSystemMenu) {
 TEST(MainMenu, TheNewConnectionButtonRunsTheFormInsteadOfTheMenu) {
     Program program;
     program.addFile("APGEN.csv", "");
+    program.addFile("CTMENU.csv", "1,A,@a.example,0123\r\n");
     // The menu ends with the form's result and never shows again.
-    auto outcome = program.run("click 1000\nset 1005 abc\nclick 1\n");
+    auto outcome = program.run("click 1000\nset 1005 abc\nset 1001 u\nset 1002 p\nclick 1\nanswer OK\n");
     EXPECT_EQ(outcome.status, 0);
-    EXPECT_THAT(outcome.transcript, ElementsAre("run 102", "> click 1000", "hide 102", "run 129", "> set 1005 abc",
-                                                "> click 1", "end 129 1", "end 102 1", "exit 0"));
+    EXPECT_THAT(outcome.transcript,
+                ElementsAre("run 102", "> click 1000", "hide 102", "run 129", "> set 1005 abc", "> set 1001 u",
+                            "> set 1002 p", "> click 1", "create 132", "show 132",
+                            "paint 132 \"ダイヤルアップネットワーク作成中\"", "destroy 132",
+                            "message information ok \"Kivora\" \"ダイヤルアップネットワークを作成しました\"",
+                            "> answer OK", "end 129 1", "end 102 1", "exit 0"));
     outcome = program.run("click 1000\nsysmenu 61536\n");
     EXPECT_THAT(outcome.transcript, ElementsAre("run 102", "> click 1000", "hide 102", "run 129", "> sysmenu 61536",
                                                 "end 129 2", "end 102 2", "exit 0"));

@@ -25,6 +25,7 @@
 
 #include <cstdlib>
 #include <functional>
+#include <vector>
 
 namespace {
 
@@ -286,20 +287,28 @@ TEST(QtBackend, MessageBoxesSpeakJapanese) {
 }
 
 TEST(QtBackend, PicturesPaintAtTheirNaturalSizeFromTheTopLeft) {
+    // The control is far smaller than its picture, as the form's logo
+    // control is: the picture is neither cut to it nor scaled.
     static const ui::DialogTemplate withPicture = {
         600, "", DS_MODALFRAME | WS_POPUP | WS_CAPTION, 0, 100, 60, {"MS Shell Dlg", 9},
-        {ui::rc::pictureStatic(7, ui::Rect{10, 10, 40, 30}, true)}};
+        {ui::rc::pictureStatic(7, ui::Rect{10, 10, 4, 4}, true)}};
     ui::Dialog dialog(withPicture);
     ASSERT_TRUE(dialog.create());
-    dialog.setControlImage(7, 2, 2, {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF});
-    QImage shown = qt().controlWidget(dialog, 7)->grab().toImage();
+    QWidget* picture = qt().controlWidget(dialog, 7);
+    const QPoint corner = picture->pos();
+    std::vector<std::uint32_t> pixels(40 * 30, 0x00FF00);
+    pixels.front() = 0xFF0000;
+    pixels.back() = 0x0000FF;
+    dialog.setControlImage(7, 40, 30, pixels);
+    QImage shown = picture->grab().toImage();
+    ASSERT_EQ(shown.size(), QSize(40, 30));
+    EXPECT_EQ(picture->pos(), corner);
     EXPECT_EQ(shown.pixel(0, 0) & 0xFFFFFF, 0xFF0000u);
-    EXPECT_EQ(shown.pixel(1, 0) & 0xFFFFFF, 0x00FF00u);
-    EXPECT_EQ(shown.pixel(0, 1) & 0xFFFFFF, 0x0000FFu);
-    EXPECT_NE(shown.pixel(5, 5) & 0xFFFFFF, 0x0000FFu);
+    EXPECT_EQ(shown.pixel(20, 15) & 0xFFFFFF, 0x00FF00u);
+    EXPECT_EQ(shown.pixel(39, 29) & 0xFFFFFF, 0x0000FFu);
     // A picture that does not match its size is refused.
     dialog.setControlImage(7, 3, 3, {0});
-    EXPECT_EQ(qt().controlWidget(dialog, 7)->grab().toImage().pixel(0, 0) & 0xFFFFFF, 0xFF0000u);
+    EXPECT_EQ(picture->grab().toImage().pixel(0, 0) & 0xFFFFFF, 0xFF0000u);
 }
 
 TEST(QtBackend, NoDisplayIsReportedBeforeQtWouldAbort) {

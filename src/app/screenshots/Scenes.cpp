@@ -4,6 +4,7 @@
 #include "AccessPointChangeDialog.h"
 #include "IsdnUserChangeDialog.h"
 #include "MainMenuDialog.h"
+#include "NewConnectionDialog.h"
 #include "NumberRewriting.h"
 #include "ProgressWindow.h"
 #include "Resources.h"
@@ -16,29 +17,22 @@ using resources::text;
 
 namespace {
 
-// Sample contents a user could have: one modem of each kind, the provider's
-// methods, an account.
+// The modems a user could have: one of each kind.
 void fillModems(ui::Dialog& dialog) {
     dialog.addItem(IDC_MODEM, text("標準 56000 bps モデム"));
     dialog.addItem(IDC_MODEM, text("PHS データ通信カード"));
     dialog.setSelection(IDC_MODEM, 0);
 }
 
+// The real form over the demo provider's files, which make screenshots lays
+// beside the tool; the customer has typed an account and the modems are a
+// user's.
 void newConnection(Camera& camera) {
-    ui::Dialog form(dialogTemplate(IDD_NEW_CONNECTION));
+    NewConnectionDialog form;
     form.create();
-    form.setIcon(icon(IDI_WINDOW));
-    form.setControlText(IDC_ENTRY_NAME, text("ルリカケ通信"));
-    form.setControlText(IDC_USER_NAME, "taro");
-    form.setControlText(IDC_DOMAIN, "@dial.rurikake.example");
-    form.setControlText(IDC_PASSWORD, "secret");
-    form.addItem(IDC_CONNECTION_TYPE, text("全国共通アクセスポイント（アナログ）"));
-    form.addItem(IDC_CONNECTION_TYPE, text("東京アクセスポイント（03地域）"));
-    form.setSelection(IDC_CONNECTION_TYPE, 0);
-    form.setControlText(IDC_ACCESS_NUMBER, "0570-550-100");
     fillModems(form);
-    form.setCheckState(IDC_TONE, 1);
-    form.setCheckState(IDC_MAKE_DEFAULT, 1);
+    form.setControlText(IDC_USER_NAME, "taro");
+    form.setControlText(IDC_PASSWORD, "secret");
     camera.shoot(form, "new-connection");
 }
 

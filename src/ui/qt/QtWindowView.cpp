@@ -70,12 +70,13 @@ private:
 };
 
 // A bitmap static: the image the program set, at its natural size from the
-// control's top-left corner.
+// control's top-left corner, however small the control's own rectangle.
 class PictureWidget : public QWidget {
 public:
     using QWidget::QWidget;
     void setImage(QImage image) {
         image_ = std::move(image);
+        resize(image_.size());
         update();
     }
 

@@ -1,0 +1,234 @@
+#include "NewConnectionDialog.h"
+
+#include "Backend.h"
+#include "ConnectionCreation.h"
+#include "Cp932.h"
+#include "DataExchange.h"
+#include "IspSettings.h"
+#include "MessageBox.h"
+#include "Platform.h"
+#include "ProgressWindow.h"
+#include "RasLists.h"
+#include "Resources.h"
+#include "Text.h"
+
+#include <cstdio>
+#include <cstring>
+
+using namespace resources;
+
+namespace {
+
+// The ISP settings' defaults go straight into the form's boxes.
+class FormTextSink : public DialogTextSink {
+public:
+    explicit FormTextSink(ui::Dialog& form) : form_(form) {}
+    void setControlText(int controlId, const char* text) override { form_.setControlText(controlId, text); }
+
+private:
+    ui::Dialog& form_;
+};
+
+void warn(const char* message) {
+    ui::messageBox(message, MB_ICONWARNING | MB_OK);
+}
+
+// A text too long for the record it goes into is refused, never cut; the
+// limit is said in half-width (one byte) and full-width characters.
+bool fits(const std::string& value, std::size_t room, const char* what) {
+    if (value.size() <= room) return true;
+    char message[256];
+    std::snprintf(message, sizeof message, text("%sが長すぎます\n\n半角%d文字（全角%d文字）以内で入力してください"),
+                  what, static_cast<int>(room), static_cast<int>(room / 2));
+    warn(message);
+    return false;
+}
+
+}  // namespace
+
+NewConnectionDialog::NewConnectionDialog(ui::Dialog* parent)
+    : Dialog(resources::dialogTemplate(IDD_NEW_CONNECTION), parent), icon_(resources::icon(IDI_WINDOW)) {}
+
+void NewConnectionDialog::doDataExchange(ui::DataExchange& exchange) {
+    Dialog::doDataExchange(exchange);
+    exchange.radio(IDC_TONE, dialMode);
+    exchange.check(IDC_MAKE_DEFAULT, makeDefault);
+}
+
+bool NewConnectionDialog::onInitDialog() {
+    Dialog::onInitDialog();
+    addExtendedStyle(WS_EX_APPWINDOW);
+    setIcon(icon_);
+    disableInputMethod(IDC_USER_NAME);
+    disableInputMethod(IDC_ACCESS_NUMBER);
+    showLogo();
+    fillModemList();
+    loadConnectionTypeMenu();
+    const std::string domain = IspSettings().lookupDomain(DomainKind::Dialup);
+    if (!domain.empty()) setControlText(IDC_DOMAIN, domain);
+    FormTextSink sink(*this);
+    IspSettings().loadDialogDefaults(sink);
+    applyConnectionType();
+    return true;
+}
+
+bool NewConnectionDialog::preTranslateKey(int, int virtualKey) {
+    return virtualKey == VK_RETURN || virtualKey == VK_ESCAPE;
+}
+
+void NewConnectionDialog::onCommand(int id, int notification) {
+    if (id == IDC_CONNECTION_TYPE && notification == CBN_SELCHANGE) applyConnectionType();
+}
+
+void NewConnectionDialog::onDestroy() {
+    Dialog::onDestroy();
+    clearConnectionTypeMenu();
+}
+
+void NewConnectionDialog::showLogo() {
+    char path[MAX_PATH];
+    if (!dataFilePath("Logo.png", path) || GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES) return;
+    showControl(IDC_LOGO, true);
+    if (!logo_.loadFromFile(path)) return;
+    // The picture is composed on the dialog's own face colour, so that its
+    // transparent parts show the form.
+    const COLORREF face = ui::systemColour(COLOR_BTNFACE);
+    setControlImage(IDC_LOGO, static_cast<int>(logo_.width()), static_cast<int>(logo_.height()),
+                    logo_.composedPixels(rgbColour(GetRValue(face), GetGValue(face), GetBValue(face))));
+}
+
+void NewConnectionDialog::fillModemList() {
+    for (int index = itemCount(IDC_MODEM) - 1; index >= 0; --index) deleteItem(IDC_MODEM, index);
+    std::vector<std::string> modems;
+    enumerateModemNames(remoteAccess(), modems);
+    for (const std::string& modem : modems) addItem(IDC_MODEM, modem);
+    if (itemCount(IDC_MODEM) > 0) setSelection(IDC_MODEM, 0);
+}
+
+bool NewConnectionDialog::loadConnectionTypeMenu() {
+    clearConnectionTypeMenu();
+    std::vector<ConnectionTypeItem> items;
+    if (!readConnectionTypeItems(items)) return false;
+    for (const ConnectionTypeItem& item : items) {
+        connectionItems_.push_back(std::make_unique<ConnectionTypeItem>(item));
+        addItem(IDC_CONNECTION_TYPE, item.displayName, reinterpret_cast<ui::ItemData>(connectionItems_.back().get()));
+    }
+    if (itemCount(IDC_CONNECTION_TYPE) > 0) setSelection(IDC_CONNECTION_TYPE, 0);
+    return true;
+}
+
+void NewConnectionDialog::clearConnectionTypeMenu() {
+    for (int index = itemCount(IDC_CONNECTION_TYPE) - 1; index >= 0; --index) deleteItem(IDC_CONNECTION_TYPE, index);
+    connectionItems_.clear();
+}
+
+bool NewConnectionDialog::selectedConnectionTexts(char (&domainOut)[kConnectionTextCapacity],
+                                                  char (&numberOut)[kConnectionTextCapacity]) const {
+    const int index = selection(IDC_CONNECTION_TYPE);
+    if (index < 0) return false;
+    const auto* item = reinterpret_cast<const ConnectionTypeItem*>(itemData(IDC_CONNECTION_TYPE, index));
+    if (item == nullptr || item->typeCode == kHeadingTypeCode) return false;
+    std::memcpy(domainOut, item->domainText, sizeof item->domainText);
+    std::memcpy(numberOut, item->accessNumber, sizeof item->accessNumber);
+    return true;
+}
+
+void NewConnectionDialog::applyConnectionType() {
+    updateData(true);
+    char domain[kConnectionTextCapacity];
+    char number[kConnectionTextCapacity];
+    if (selectedConnectionTexts(domain, number)) {
+        lastValidSelection = selection(IDC_CONNECTION_TYPE);
+        setControlText(IDC_ACCESS_NUMBER, number);
+        setControlText(IDC_DOMAIN, domain);
+    } else if (lastValidSelection >= 0) {
+        warn(text("接続方法を選択してください"));
+        setSelection(IDC_CONNECTION_TYPE, lastValidSelection);
+    }
+}
+
+bool NewConnectionDialog::checkForm() {
+    const struct {
+        int id;
+        const char* message;
+    } required[] = {
+        {IDC_ENTRY_NAME, text("この接続に付ける名前が入力されていません")},
+        {IDC_USER_NAME, text("ユーザー名が入力されていません")},
+        {IDC_PASSWORD, text("パスワードが入力されていません")},
+        {IDC_ACCESS_NUMBER, text("アクセスポイント電話番号が入力されていません")},
+        {IDC_MODEM, text("モデムが選択されていません")},
+    };
+    // Blanks are content: only a box with nothing at all in it is empty.
+    for (const auto& field : required) {
+        if (controlText(field.id).empty()) {
+            warn(field.message);
+            return false;
+        }
+    }
+    if (dialMode < 0) {
+        warn(text("トーンかパルスを選択してください"));
+        return false;
+    }
+    if (lastValidSelection < 0) {
+        warn(text("接続方法を選択してください"));
+        return false;
+    }
+    return fits(controlText(IDC_ENTRY_NAME), RAS_MaxEntryName, text("この接続に付ける名前")) &&
+           fits(controlText(IDC_USER_NAME), userNameRoom(controlText(IDC_DOMAIN)), text("ユーザー名")) &&
+           fits(controlText(IDC_PASSWORD), PWLEN, text("パスワード")) &&
+           fits(controlText(IDC_ACCESS_NUMBER), accessNumberRoom(dialMode == 1), text("アクセスポイント電話番号"));
+}
+
+bool NewConnectionDialog::entryExists(const std::string& name) const {
+    std::vector<std::string> names;
+    if (enumerateEntryNames(remoteAccess(), names) != 0) return false;
+    for (const std::string& existing : names) {
+        if (cp932::compareNoCaseMultiByte(existing, name) == 0) return true;
+    }
+    return false;
+}
+
+void NewConnectionDialog::onOK() {
+    updateData(true);
+    if (!checkForm()) return;
+
+    const std::string entryName = controlText(IDC_ENTRY_NAME);
+    if (entryExists(entryName)) {
+        char question[512];
+        std::snprintf(question, sizeof question, text("[%s]は既に存在します\n\n上書きしてよろしいですか？"),
+                      entryName.c_str());
+        if (ui::messageBox(question, MB_OKCANCEL | MB_ICONQUESTION) != IDOK) return;
+    }
+
+    bool created = false;
+    {
+        // No messages are processed while the phonebook is written, so the
+        // window is painted before the work starts.
+        ProgressWindow progress;
+        if (progress.create()) {
+            progress.showText(text("ダイヤルアップネットワーク作成中"));
+            progress.show(false);
+        }
+        created = createConnection();
+    }
+    if (created) {
+        ui::messageBox(text("ダイヤルアップネットワークを作成しました"), MB_ICONINFORMATION | MB_OK);
+    } else {
+        warn(text("ダイヤルアップネットワーク作成に失敗しました"));
+    }
+    updateData(true);
+    endDialog(IDOK);
+}
+
+bool NewConnectionDialog::createConnection() {
+    ConnectionRequest request;
+    request.entryName = controlText(IDC_ENTRY_NAME);
+    request.modem = controlText(IDC_MODEM);
+    request.accessNumber = controlText(IDC_ACCESS_NUMBER);
+    request.userName = controlText(IDC_USER_NAME);
+    request.domain = controlText(IDC_DOMAIN);
+    request.password = controlText(IDC_PASSWORD);
+    request.pulse = dialMode == 1;
+    request.makeDefault = makeDefault != 0;
+    return ::createConnection(remoteAccess(), request);
+}
