@@ -6,6 +6,7 @@
 #include "MessageBox.h"
 #include "Platform.h"
 #include "RasLists.h"
+#include "RasRecords.h"
 #include "Text.h"
 
 #include <cstdio>
@@ -20,15 +21,6 @@ namespace {
 constexpr DWORD kEntryOptions = RASEO_IpHeaderCompression | RASEO_RemoteDefaultGateway | RASEO_ModemLights |
                                 RASEO_PreviewUserPw | RASEO_ShowDialingProgress;
 constexpr DWORD kJapan = 81;
-
-// Copies `value` and its terminator into a record field, or refuses when it
-// does not fit: a cut number, name or password would be another one.
-template <std::size_t N>
-bool copyToField(char (&field)[N], const std::string& value) {
-    if (value.size() >= N) return false;
-    std::memcpy(field, value.c_str(), value.size() + 1);
-    return true;
-}
 
 // The message of a code that has its own; null for the others.
 const char* creationErrorText(DWORD code) {
