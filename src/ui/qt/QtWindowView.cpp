@@ -318,6 +318,11 @@ void QtWindowView::controlChanged(std::size_t index) {
         // Equal when the change came from the user: leave the cursor alone.
         if (edit->text() != text) edit->setText(text);
         edit->setReadOnly(state.readOnly);
+        // A read-only edit shows the dialog's face behind its text, as
+        // Windows draws it, so it does not look like a field to type in.
+        QPalette palette = QApplication::palette(edit);
+        if (state.readOnly) palette.setColor(QPalette::Base, palette.color(QPalette::Window));
+        edit->setPalette(palette);
         edit->setEchoMode(state.password ? QLineEdit::Password : QLineEdit::Normal);
         edit->setAttribute(Qt::WA_InputMethodEnabled, state.inputMethod && !state.password);
         break;
