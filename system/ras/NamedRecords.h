@@ -1,6 +1,8 @@
 // Records kept in their file's order and found by entry name, the way the
 // remote-access service compares names: ASCII letters without regard to
-// case, double-byte characters byte for byte.
+// case, double-byte characters byte for byte. Each record keeps its text in
+// the file once made, so that saving a large file after one change formats
+// only the record that changed.
 #pragma once
 
 #include "Cp932.h"
@@ -26,6 +28,9 @@ public:
     struct Item {
         std::string name;
         Record record;
+        // The record's part of its file; empty until made, and every change
+        // replaces the item, which empties it.
+        mutable std::string text;
     };
 
     const std::vector<Item>& items() const { return items_; }
@@ -43,13 +48,27 @@ public:
         auto it = index_.find(name);
         if (it == index_.end()) {
             index_.emplace(std::string(name), items_.size());
-            items_.push_back(Item{std::string(name), record});
+            items_.push_back(Item{std::string(name), record, {}});
             return;
         }
         size_t position = it->second;
         index_.erase(it);
         index_.emplace(std::string(name), position);
-        items_[position] = Item{std::string(name), record};
+        items_[position] = Item{std::string(name), record, {}};
+    }
+
+    // Appends the text of every record in order; `format` (Item -> string)
+    // is called only for records whose text is not kept yet.
+    template <typename Format>
+    void appendTexts(std::string& out, const Format& format) const {
+        size_t size = out.size();
+        for (const Item& item : items_) {
+            if (item.text.empty()) item.text = format(item);
+            size += item.text.size();
+        }
+        // A file of megabytes is copied once, not again at every growth.
+        out.reserve(size);
+        for (const Item& item : items_) out += item.text;
     }
 
     bool remove(std::string_view name) {
