@@ -67,6 +67,17 @@ int compareNoCaseMultiByte(std::string_view a, std::string_view b) {
     return compareFolded(a, b, true);
 }
 
+std::string foldNoCaseMultiByte(std::string_view text) {
+    std::string key(text);
+    bool inTrail = false;
+    for (char& c : key) {
+        auto byte = static_cast<unsigned char>(c);
+        if (!inTrail) c = static_cast<char>(foldAscii(byte));
+        inTrail = !inTrail && isLeadByte(byte);
+    }
+    return key;
+}
+
 bool toUtf8(std::string_view cp932Text, std::string& utf8) {
     return convert("UTF-8", "CP932", cp932Text, utf8);
 }
