@@ -54,7 +54,8 @@ std::string dialledNumber(int index, int retiredCount) {
         return number;
     }
     RetiredNumber retired = retiredNumber(index / 10 % retiredCount);
-    std::string dashed = retired.areaCode + "-" + retired.localNumber.substr(0, 4) + "-" + retired.localNumber.substr(4);
+    std::string dashed =
+        retired.areaCode + "-" + retired.localNumber.substr(0, 4) + "-" + retired.localNumber.substr(4);
     return index / 10 % 2 == 0 ? dashed : "0," + dashed;
 }
 
@@ -101,6 +102,7 @@ public:
         replaceFile(root_.file(standin::ras::kCredentialsFile), credentialsBytes_);
     }
 
+    // Entries 3, 13, 23 and so on.
     int qualifying() const { return (entries_ + 6) / 10; }
 
     // What the pass compares, in memory: every entry's number, and the
