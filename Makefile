@@ -5,7 +5,9 @@ ASAN_BUILD ?= build-asan
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all bootstrap configure build provider-files test test-asan run demo screenshots clean
+BENCHMARKS = ras logo startup migration
+
+.PHONY: all bootstrap configure build provider-files test test-asan bench run demo screenshots clean
 
 all: build
 
@@ -27,6 +29,15 @@ test-asan: bootstrap
 	cmake -S . -B $(ASAN_BUILD) -G Ninja -DKIVORA_SANITIZE=ON $(CMAKE_FLAGS)
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# Each benchmark against its baseline, run side by side (docs/performance.md);
+# figures on the console and as JSON in $(BUILD)/bench/NAME.json. A few
+# minutes, so not part of make test.
+bench: build
+	@set -e; for name in $(BENCHMARKS); do \
+	  $(BUILD)/bench/$$name/kivora-bench-$$name --benchmark_counters_tabular=true \
+	    --benchmark_out=$(BUILD)/bench/$$name.json --benchmark_out_format=json; \
+	done
 
 # The demo provider's files beside the built program, as a provider ships them.
 provider-files: build

@@ -55,14 +55,20 @@ NumberMatch splitAtNumber(std::string_view number, std::string_view pattern) {
 
 NumberMatch matchOldAccessPoint(const AccessPointTable& table, std::string_view areaCode,
                                 std::string_view localNumber) {
+    // One buffer for every joined record: the pass calls this for each entry
+    // against the whole table, so a string made per record would cost more
+    // than the comparison itself.
+    std::string joined;
     for (const AccessPointRecord& record : table) {
-        NumberMatch match;
+        std::string_view pattern;
         if (!areaCode.empty()) {
             if (areaCode != record.areaCode) continue;
-            match = splitAtNumber(localNumber, record.localNumber);
+            pattern = record.localNumber;
         } else {
-            match = splitAtNumber(localNumber, std::string(record.areaCode) + record.localNumber);
+            joined.assign(record.areaCode).append(record.localNumber);
+            pattern = joined;
         }
+        NumberMatch match = splitAtNumber(localNumber, pattern);
         if (match.found) return match;
     }
     return {};

@@ -18,6 +18,10 @@ int compareAsciiNoCase(std::string_view a, std::string_view b);
 // compare byte for byte, as _mbsicmp does. <0, 0 or >0.
 int compareNoCaseMultiByte(std::string_view a, std::string_view b);
 
+// The text with ASCII letters in single-byte characters lowered: two texts
+// have the same key exactly when compareNoCaseMultiByte finds them equal.
+std::string foldNoCaseMultiByte(std::string_view text);
+
 // Conversions at the program's borders. They fail (returning false and
 // leaving the output empty) rather than replace what the other side cannot
 // hold.

@@ -58,15 +58,16 @@ std::string serializeCredentials(const Credentials& credentials) {
     std::string out;
     appendComment(out, "User names and passwords of phonebook entries, CP932. One [entry name] per entry,");
     appendComment(out, "then its RASDIALPARAMSA fields; szPassword is there only when a password is stored.");
-    for (const Credentials::Item& item : credentials.items()) {
-        out += '\n';
-        appendHeader(out, item.name);
+    credentials.appendTexts(out, [](const Credentials::Item& item) {
+        std::string text = "\n";
+        appendHeader(text, item.name);
         for (const RecordField& field : dialParamsFields()) {
             bool keep =
                 isPassword(field) ? item.record.hasPassword : !isEmptyField(field, &item.record.params);
-            if (keep) appendValue(out, field.name, formatField(field, &item.record.params));
+            if (keep) appendValue(text, field.name, formatField(field, &item.record.params));
         }
-    }
+        return text;
+    });
     return out;
 }
 

@@ -87,14 +87,15 @@ std::string serializePhonebook(const Phonebook& phonebook) {
     std::string out;
     appendComment(out, "Remote-access phonebook, CP932. One [entry name] per entry, in phonebook order,");
     appendComment(out, "then its RASENTRYA fields; a field left out is zero or empty.");
-    for (const Phonebook::Item& entry : phonebook.items()) {
-        out += '\n';
-        appendHeader(out, entry.name);
+    phonebook.appendTexts(out, [](const Phonebook::Item& entry) {
+        std::string text = "\n";
+        appendHeader(text, entry.name);
         for (const RecordField& field : entryFields()) {
             if (field.offset == offsetof(RASENTRYA, dwSize) || isEmptyField(field, &entry.record)) continue;
-            appendValue(out, field.name, formatField(field, &entry.record));
+            appendValue(text, field.name, formatField(field, &entry.record));
         }
-    }
+        return text;
+    });
     return out;
 }
 

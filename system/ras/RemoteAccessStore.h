@@ -8,7 +8,9 @@
 // at any moment leaves the old or the new state. A damaged file answers
 // ERROR_CANNOT_OPEN_PHONEBOOK and is never rewritten. The phonebook and the
 // credentials are parsed once and kept until the file on disk is another
-// one, so a large phonebook costs a parse only when it changed.
+// one, so a large phonebook costs a parse only when it changed; a write
+// formats only the record it changed, though it still replaces the whole
+// file.
 #pragma once
 
 #include "Connections.h"

@@ -21,6 +21,18 @@ TEST(Cp932, CaseInsensitiveComparisons) {
     EXPECT_EQ(cp932::compareAsciiNoCase("\x83\x41", "\x83\x61"), 0);
     EXPECT_NE(cp932::compareNoCaseMultiByte("\x83\x41", "\x83\x61"), 0);
     EXPECT_EQ(cp932::compareNoCaseMultiByte("x\x83\x41Y", "X\x83\x41y"), 0);
+
+    // The fold is a key for the same equality: names a phonebook keeps apart
+    // must not share it, names it treats as one must.
+    const char* texts[] = {"\x83\x41", "\x83\x61", "x\x83\x41Y", "X\x83\x41y", "ab", "AB", "aB\x83", "Ab\x83",
+                           "\x83\x41\x41", "\x83\x41\x61", "\x41\x83", "\x61\x83", ""};
+    for (const char* a : texts) {
+        for (const char* b : texts) {
+            EXPECT_EQ(cp932::foldNoCaseMultiByte(a) == cp932::foldNoCaseMultiByte(b),
+                      cp932::compareNoCaseMultiByte(a, b) == 0)
+                << a << " / " << b;
+        }
+    }
 }
 
 TEST(Cp932, ConversionsRoundTripAndRefuseWhatTheOtherSideCannotHold) {

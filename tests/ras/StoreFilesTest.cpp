@@ -68,6 +68,30 @@ TEST(StoreFiles, PhonebookKeepsAwkwardNamesAndFieldsOnReload) {
     }
 }
 
+// Records keep their text between saves: a stale one would write a change
+// back as it was before.
+TEST(StoreFiles, EveryChangeReachesTheNextSaveOfAKeptPhonebook) {
+    auto entry = [](const char* number) {
+        RASENTRYA properties = newEntryProperties();
+        std::strcpy(properties.szLocalPhoneNumber, number);
+        return properties;
+    };
+    Phonebook kept;
+    for (const char* name : {"Alpha", "Beta", "Gamma"}) kept.put(name, entry("03-1111"));
+    serializePhonebook(kept);
+
+    kept.put("Beta", entry("03-2222"));
+    kept.put("GAMMA", entry("03-3333"));  // renamed too: the name is the one given last
+    kept.remove("Alpha");
+    kept.put("Delta", entry("03-4444"));
+
+    Phonebook fresh;
+    fresh.put("Beta", entry("03-2222"));
+    fresh.put("GAMMA", entry("03-3333"));
+    fresh.put("Delta", entry("03-4444"));
+    EXPECT_EQ(serializePhonebook(kept), serializePhonebook(fresh));
+}
+
 // Each file of the corpus starts with "# expect: TEXT", TEXT being part of
 // the reason the phonebook must be refused with.
 TEST(StoreFiles, MalformedPhonebooksAreRefusedWithTheirReason) {

@@ -311,6 +311,31 @@ TEST(QtBackend, PicturesPaintAtTheirNaturalSizeFromTheTopLeft) {
     EXPECT_EQ(picture->grab().toImage().pixel(0, 0) & 0xFFFFFF, 0xFF0000u);
 }
 
+// The progress window is redrawn by callers that process no messages: each
+// redraw paints before it returns, and paints once.
+TEST(QtBackend, ARedrawPaintsTheWindowOnceBeforeItReturns) {
+    struct PaintCounter : QObject {
+        int paints = 0;
+        bool eventFilter(QObject*, QEvent* event) override {
+            if (event->type() == QEvent::Paint) ++paints;
+            return false;
+        }
+    };
+    TestDialog dialog;
+    ASSERT_TRUE(dialog.create());
+    QWidget* status = qt().controlWidget(dialog, kStatus);
+    PaintCounter counter;
+    status->installEventFilter(&counter);
+
+    dialog.showWindow(SW_SHOW);
+    dialog.redrawWindow();
+    EXPECT_EQ(counter.paints, 1) << "the first redraw of a window just shown";
+    dialog.setControlText(kStatus, "changed");
+    dialog.redrawWindow();
+    EXPECT_EQ(counter.paints, 2) << "a redraw after a change";
+    status->removeEventFilter(&counter);
+}
+
 TEST(QtBackend, NoDisplayIsReportedBeforeQtWouldAbort) {
     auto saved = [](const char* name) {
         const char* value = std::getenv(name);

@@ -404,13 +404,18 @@ void QtWindowView::setVisible(bool visible, bool activate) {
 }
 
 void QtWindowView::repaintNow() {
-    // A window just shown may not be mapped yet; give the window system a
-    // moment, since the caller will not return to the event loop soon.
     QWindow* handle = window_->windowHandle();
-    QElapsedTimer waited;
-    waited.start();
-    while (handle != nullptr && !handle->isExposed() && waited.elapsed() < 500) {
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
+    if (handle != nullptr && !handle->isExposed()) {
+        // A window just shown may not be mapped yet; give the window system a
+        // moment, since the caller will not return to the event loop soon.
+        QElapsedTimer waited;
+        waited.start();
+        while (!handle->isExposed() && waited.elapsed() < 500) {
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
+        }
+        // Its exposure painted the whole window as it stands: a repaint now
+        // would paint every control a second time.
+        if (handle->isExposed()) return;
     }
     window_->repaint();
 }
