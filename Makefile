@@ -2,10 +2,13 @@
 # through scripts/bootstrap first, so a fresh Debian machine needs nothing else.
 BUILD ?= build
 ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS ?=
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all bootstrap configure build test test-asan run screenshots clean
+.PHONY: all bootstrap configure build test test-asan fuzz soak run screenshots clean
 
 all: build
 
@@ -28,6 +31,13 @@ test-asan: bootstrap
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ctest --output-on-failure -j $(JOBS)
 
+# Each fuzz target (all, or those named in FUZZ_TARGETS) for FUZZ_SECONDS,
+# built by clang under ASan and UBSan in a tree of its own; see fuzz/run.
+fuzz: bootstrap
+	cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DKIVORA_FUZZ=ON -DKIVORA_BUILD_TESTS=OFF $(CMAKE_FLAGS)
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz-targets
+	fuzz/run $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZ_TARGETS)
+
 run: build
 	$(BUILD)/bin/kivora
 
@@ -37,4 +47,4 @@ screenshots: build
 	QT_QPA_PLATFORM=offscreen $(BUILD)/bin/kivora-screenshots docs/screenshots
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
