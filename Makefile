@@ -5,6 +5,9 @@ ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS ?=
+SOAK_KILLS ?= 10000
+SOAK_SECONDS ?= 60
+SOAK_WRITERS ?= 4
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
@@ -37,6 +40,12 @@ fuzz: bootstrap
 	cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DKIVORA_FUZZ=ON -DKIVORA_BUILD_TESTS=OFF $(CMAKE_FLAGS)
 	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz-targets
 	fuzz/run $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZ_TARGETS)
+
+# The stores' crash and concurrency tests at scale: SOAK_KILLS writers
+# killed per store, SOAK_WRITERS writers at once for SOAK_SECONDS.
+soak: build
+	KIVORA_SOAK_KILLS=$(SOAK_KILLS) KIVORA_SOAK_SECONDS=$(SOAK_SECONDS) KIVORA_SOAK_WRITERS=$(SOAK_WRITERS) \
+	  XDG_DATA_HOME=$(CURDIR)/$(BUILD)/test-xdg-data $(BUILD)/tests/soak_tests
 
 run: build
 	$(BUILD)/bin/kivora
