@@ -34,8 +34,9 @@ pid_t startWriter(const Writer& write, int& readEnd) {
     return child;
 }
 
-// Appends the whole values among `bytes`; a value split across two reads
-// waits in `partial` for its rest. False at the end of the pipe.
+// Reads what the pipe holds and appends the whole values to `reported`; a
+// value split across two reads waits in `partial` for its rest. False at the
+// end of the pipe.
 bool readReports(int fd, std::string& partial, std::vector<std::int64_t>& reported) {
     char buffer[4096];
     ssize_t got = read(fd, buffer, sizeof buffer);
