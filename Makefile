@@ -2,12 +2,18 @@
 # through scripts/bootstrap first, so a fresh Debian machine needs nothing else.
 BUILD ?= build
 ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS ?=
+SOAK_KILLS ?= 10000
+SOAK_SECONDS ?= 60
+SOAK_WRITERS ?= 4
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
 BENCHMARKS = ras logo startup migration
 
-.PHONY: all bootstrap configure build provider-files test test-asan bench run demo screenshots clean
+.PHONY: all bootstrap configure build provider-files test test-asan bench fuzz soak run demo screenshots clean
 
 all: build
 
@@ -39,6 +45,19 @@ bench: build
 	    --benchmark_out=$(BUILD)/bench/$$name.json --benchmark_out_format=json; \
 	done
 
+# Each fuzz target (all, or those named in FUZZ_TARGETS) for FUZZ_SECONDS,
+# built by clang under ASan and UBSan in a tree of its own; see fuzz/run.
+fuzz: bootstrap
+	cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DKIVORA_FUZZ=ON -DKIVORA_BUILD_TESTS=OFF $(CMAKE_FLAGS)
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz-targets
+	fuzz/run $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZ_TARGETS)
+
+# The stores' crash and concurrency tests at scale: SOAK_KILLS writers
+# killed per store, SOAK_WRITERS writers at once for SOAK_SECONDS.
+soak: build
+	KIVORA_SOAK_KILLS=$(SOAK_KILLS) KIVORA_SOAK_SECONDS=$(SOAK_SECONDS) KIVORA_SOAK_WRITERS=$(SOAK_WRITERS) \
+	  XDG_DATA_HOME=$(CURDIR)/$(BUILD)/test-xdg-data $(BUILD)/tests/soak_tests
+
 # The demo provider's files beside the built program, as a provider ships them.
 provider-files: build
 	cp demo/*.csv demo/Logo.png $(BUILD)/bin/
@@ -57,4 +76,4 @@ screenshots: provider-files
 	QT_QPA_PLATFORM=offscreen $(BUILD)/bin/kivora-screenshots docs/screenshots
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
