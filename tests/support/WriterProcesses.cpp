@@ -66,12 +66,19 @@ KilledWriter runAndKill(const Writer& write, std::chrono::microseconds delay) {
         ADD_FAILURE() << "cannot start a writer: " << std::strerror(errno);
         return result;
     }
+    // The delay counts from the writer's first stored value: on a loaded
+    // machine a child may not even run within the delay, and a kill before
+    // its first write would test nothing.
+    std::string partial;
+    pollfd first{readEnd, POLLIN, 0};
+    while (result.reported.empty() && poll(&first, 1, 10000) > 0 &&
+           readReports(readEnd, partial, result.reported)) {
+    }
     std::this_thread::sleep_for(delay);
     kill(child, SIGKILL);
     int status = 0;
     if (waitpid(child, &status, 0) != child) ADD_FAILURE() << "lost track of a writer";
     result.killedMidway = WIFSIGNALED(status);
-    std::string partial;
     while (readReports(readEnd, partial, result.reported)) {
     }
     close(readEnd);

@@ -25,7 +25,8 @@ struct KilledWriter {
     std::vector<std::int64_t> reported;   // what it reported stored, in order
 };
 
-// Runs `write` in a child process and kills it with SIGKILL after `delay`.
+// Runs `write` in a child process and kills it with SIGKILL `delay` after
+// its first report (at once when it ends without one).
 KilledWriter runAndKill(const Writer& write, std::chrono::microseconds delay);
 
 struct FinishedWriter {

@@ -19,9 +19,10 @@ TEST(RegistryDurability, KillDuringWritesLosesNothing) {
     EXPECT_EQ(figures.killedMidway, figures.kills);
     RecordProperty("kills_mid_write", figures.caughtMidWrite);
     RecordProperty("writes_landed", static_cast<int>(figures.writesReported));
-    // Enough kills must have hit a writer at work, or the test proves little.
+    // Every writer stored before its kill, and enough kills hit one at work,
+    // or the test proves little.
+    EXPECT_GE(figures.writesReported, figures.kills);
     EXPECT_GT(figures.caughtMidWrite, figures.kills / 10);
-    EXPECT_GT(figures.writesReported, figures.kills / 4);
     // A later write clears what killed writers left behind.
     ASSERT_EQ(setDword(HKEY_CURRENT_USER, kInternetSettings, "Counter", 0), ERROR_SUCCESS);
     for (const auto& entry : std::filesystem::directory_iterator(root.path())) {
