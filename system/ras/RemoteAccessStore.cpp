@@ -6,7 +6,6 @@
 #include "SystemRoot.h"
 #include "TextEscaping.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,7 +13,6 @@
 #include <cerrno>
 #include <cstring>
 #include <mutex>
-#include <utility>
 
 namespace standin::ras {
 
@@ -31,7 +29,7 @@ std::mutex storeMutex;
 
 const PhonebookFile::Format& phonebookFormat() {
     static const PhonebookFile::Format format{kPhonebookFile, kPhonebookJournal, "the phonebook", kReadableMode,
-                                              parsePhonebook,  serializePhonebook, parseEntry,    formatEntry};
+                                              parsePhonebook, serializePhonebook, parseEntry, formatEntry};
     return format;
 }
 
