@@ -132,11 +132,22 @@ private:
                 state_ = State::Loaded;
                 status = loadJournal();
                 if (state_ == State::Unknown) return status;  // the journal could not be read
+                if (state_ == State::Damaged && journalChangedSinceRead()) continue;
             }
             FileIdentity now;
             if (!identityOf(path, now)) return unreadable(path);
             if (now.sameFile(base_)) return status;
         }
+    }
+
+    // A writer cuts off what a killed writer left of a record and appends
+    // its own in the same place; a reader reading meanwhile may get the
+    // start of one and the rest of the other. Damage is only damage in a
+    // journal that stood still while it was read: writers never change a
+    // damaged one.
+    bool journalChangedSinceRead() {
+        FileIdentity now;
+        return identityOf(journalPath_, now) && !(now == journal_);
     }
 
     // Opens and reads a file that may be missing (empty content).
@@ -186,7 +197,13 @@ private:
         std::string content;
         if (!readFrom(journalFile_.get(), static_cast<off_t>(journalEnd_), content)) return unreadable(journalPath_);
         journal_ = journal;
-        return applyRecords(content, journalEnd_);
+        Status status = applyRecords(content, journalEnd_);
+        if (state_ == State::Damaged && journalChangedSinceRead()) {
+            std::string path = path_;
+            std::string journalPath = journalPath_;
+            return load(path, journalPath);
+        }
+        return status;
     }
 
     // Applies the whole records of `content`, which starts at `offset` of
