@@ -96,10 +96,13 @@ public:
         credentialsBytes_ = standin::ras::serializeCredentials(credentials);
     }
 
-    // The phonebook as it was before any pass.
+    // The phonebook as it was before any pass, without the journals of the
+    // last one.
     void layDown() const {
         replaceFile(root_.file(standin::ras::kPhonebookFile), phonebookBytes_);
         replaceFile(root_.file(standin::ras::kCredentialsFile), credentialsBytes_);
+        std::remove(root_.file(standin::ras::kPhonebookJournal).c_str());
+        std::remove(root_.file(standin::ras::kCredentialsJournal).c_str());
     }
 
     // Entries 3, 13, 23 and so on.

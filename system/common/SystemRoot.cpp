@@ -138,7 +138,8 @@ void syncDirectoryOf(const std::string& path) {
     }
 }
 
-// Temporaries of writers killed before their rename.
+}  // namespace
+
 void removeStaleTemporaries(const std::string& path) {
     size_t slash = path.rfind('/');
     std::string dir = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
@@ -152,8 +153,6 @@ void removeStaleTemporaries(const std::string& path) {
     }
     closedir(d);
 }
-
-}  // namespace
 
 bool replaceFileAtomically(const std::string& path, std::string_view content, mode_t mode) {
     removeStaleTemporaries(path);

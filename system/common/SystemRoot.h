@@ -49,6 +49,10 @@ ReadResult readWholeFile(const std::string& path, std::string& content);
 // which no other writer can then be using. Returns false with errno set.
 bool replaceFileAtomically(const std::string& path, std::string_view content, mode_t mode);
 
+// Removes the temporaries that writers killed before their rename left
+// beside `path`. Call it only under the RootLock.
+void removeStaleTemporaries(const std::string& path);
+
 // Exclusive advisory lock over the whole root, held for the object's life.
 // Take it around every read-modify-write of a store file.
 class RootLock {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "NamedRecords.h"
+#include "SectionFile.h"
 #include "ras.h"
 
 #include <string>
@@ -19,5 +20,9 @@ using Credentials = NamedRecords<StoredDialParams>;
 
 bool parseCredentials(std::string_view content, Credentials& credentials, std::string& reason);
 std::string serializeCredentials(const Credentials& credentials);
+
+// One entry's credentials, as credentials.txt and its journal hold them.
+bool parseStoredDialParams(const Section& section, StoredDialParams& stored, std::string& reason);
+std::string formatStoredDialParams(std::string_view name, const StoredDialParams& stored);
 
 }  // namespace standin::ras

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "NamedRecords.h"
+#include "SectionFile.h"
 #include "StoreStatus.h"
 #include "ras.h"
 
@@ -30,7 +31,11 @@ RASENTRYA newEntryProperties();
 // a phonebook this store wrote or could have written.
 bool parsePhonebook(std::string_view content, Phonebook& phonebook, std::string& reason);
 
+// One entry's record, as the phonebook and its journal hold it.
+bool parseEntry(const Section& section, RASENTRYA& properties, std::string& reason);
+
 // Fields that are zero or empty are left out; dwSize is never written.
 std::string serializePhonebook(const Phonebook& phonebook);
+std::string formatEntry(std::string_view name, const RASENTRYA& properties);
 
 }  // namespace standin::ras

@@ -1,11 +1,11 @@
 #include "RemoteAccessStore.h"
 
-#include "Phonebook.h"
 #include "RecordFields.h"
+#include "StoreFile.h"
+#include "StoreFiles.h"
 #include "SystemRoot.h"
 #include "TextEscaping.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,7 +13,6 @@
 #include <cerrno>
 #include <cstring>
 #include <mutex>
-#include <utility>
 
 namespace standin::ras {
 
@@ -26,196 +25,35 @@ constexpr mode_t kOwnerOnlyMode = 0600;
 // processes around the files.
 std::mutex storeMutex;
 
-class FileDescriptor {
-public:
-    FileDescriptor() = default;
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor() { reset(); }
-    FileDescriptor(FileDescriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-    FileDescriptor& operator=(FileDescriptor&& other) noexcept {
-        if (this != &other) {
-            reset();
-            fd_ = std::exchange(other.fd_, -1);
-        }
-        return *this;
-    }
-    int get() const { return fd_; }
-    explicit operator bool() const { return fd_ >= 0; }
-    void reset() {
-        if (fd_ >= 0) close(fd_);
-        fd_ = -1;
-    }
+}  // namespace
 
-private:
-    int fd_ = -1;
-};
-
-// What tells one version of a file from another without reading it. Every
-// write renames a new file into place, so the inode changes with it.
-struct FileIdentity {
-    dev_t device = 0;
-    ino_t inode = 0;
-    off_t size = 0;
-    long long modifiedNs = 0;
-    long long changedNs = 0;
-
-    static FileIdentity of(const struct stat& st) {
-        return {st.st_dev, st.st_ino, st.st_size, st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec,
-                st.st_ctim.tv_sec * 1000000000LL + st.st_ctim.tv_nsec};
-    }
-    bool operator==(const FileIdentity&) const = default;
-};
-
-bool readAll(int fd, std::string& content) {
-    content.clear();
-    char buffer[65536];
-    for (;;) {
-        ssize_t n = read(fd, buffer, sizeof buffer);
-        if (n == 0) return true;
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        content.append(buffer, static_cast<size_t>(n));
-    }
+const PhonebookFile::Format& phonebookFormat() {
+    static const PhonebookFile::Format format{kPhonebookFile, kPhonebookJournal, "the phonebook", kReadableMode,
+                                              parsePhonebook, serializePhonebook, parseEntry, formatEntry};
+    return format;
 }
 
-std::string damagedFile(const char* what, const std::string& path, const std::string& reason) {
-    return std::string(what) + " " + path + " is damaged and was left as it is: " + reason;
+const CredentialsFile::Format& credentialsFormat() {
+    static const CredentialsFile::Format format{kCredentialsFile,     kCredentialsJournal,
+                                                "the credentials file", kOwnerOnlyMode,
+                                                parseCredentials,     serializeCredentials,
+                                                parseStoredDialParams, formatStoredDialParams};
+    return format;
 }
 
-Status unreadableFile(const char* what, const std::string& path, const std::string& reason) {
-    return failure(ERROR_CANNOT_OPEN_PHONEBOOK, std::string(what) + " " + path + " cannot be read: " + reason);
-}
-
-Status unwritableFile(const std::string& path, int error) {
-    return failure(ERROR_CANNOT_WRITE_PHONEBOOK, "cannot write " + path + ": " + std::strerror(error));
-}
+namespace {
 
 Status lockFailure() {
     return failure(ERROR_CANNOT_WRITE_PHONEBOOK, "cannot lock the system root " + systemRootPath());
 }
 
-// A store file parsed into its model and kept until the file on disk is
-// another one. A missing file is an empty model.
-template <typename Model>
-class CachedFile {
-public:
-    using Parse = bool (*)(std::string_view, Model&, std::string&);
-    using Serialize = std::string (*)(const Model&);
-
-    CachedFile(const char* fileName, const char* what, mode_t mode, Parse parse, Serialize serialize)
-        : fileName_(fileName), what_(what), mode_(mode), parse_(parse), serialize_(serialize) {}
-
-    // Brings the model up to date with the file, re-reading it only when it
-    // is not the file last read or written.
-    Status refresh() {
-        std::string path = rootFile(fileName_);
-        struct stat st {};
-        if (stat(path.c_str(), &st) != 0) {
-            if (errno != ENOENT) {
-                int error = errno;
-                forget();
-                return unreadableFile(what_, path, std::strerror(error));
-            }
-            if (state_ != State::Missing || path != path_) {
-                forget();
-                state_ = State::Missing;
-                path_ = path;
-            }
-            return {};
-        }
-        if (path == path_ && (state_ == State::Loaded || state_ == State::Damaged) &&
-            FileIdentity::of(st) == identity_) {
-            return state_ == State::Damaged ? failure(ERROR_CANNOT_OPEN_PHONEBOOK, damage_) : Status{};
-        }
-        return load(path);
-    }
-
-    // The model as refresh left it; callers change it only to save it.
-    Model& model() { return model_; }
-
-    // Replaces the file with the model. Call with the root lock held.
-    Status save() {
-        std::string path = rootFile(fileName_);
-        if (!replaceFileAtomically(path, serialize_(model_), mode_)) {
-            int error = errno;
-            forget();
-            return unwritableFile(path, error);
-        }
-        // Nobody else writes while the root lock is held, so the file now in
-        // place is the one the model shows.
-        FileDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
-        struct stat st {};
-        if (!file || fstat(file.get(), &st) != 0) {
-            forget();
-            return {};
-        }
-        path_ = path;
-        identity_ = FileIdentity::of(st);
-        file_ = std::move(file);
-        state_ = State::Loaded;
-        return {};
-    }
-
-private:
-    enum class State { Unknown, Missing, Loaded, Damaged };
-
-    Status load(const std::string& path) {
-        forget();
-        FileDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
-        struct stat st {};
-        if (!file || fstat(file.get(), &st) != 0) return unreadableFile(what_, path, std::strerror(errno));
-        if (!S_ISREG(st.st_mode)) return unreadableFile(what_, path, "it is not a regular file");
-        std::string content;
-        if (!readAll(file.get(), content)) return unreadableFile(what_, path, std::strerror(errno));
-
-        path_ = path;
-        identity_ = FileIdentity::of(st);
-        file_ = std::move(file);
-        std::string reason;
-        if (!parse_(content, model_, reason)) {
-            model_ = Model();
-            damage_ = damagedFile(what_, path, reason);
-            state_ = State::Damaged;
-            return failure(ERROR_CANNOT_OPEN_PHONEBOOK, damage_);
-        }
-        state_ = State::Loaded;
-        return {};
-    }
-
-    void forget() {
-        state_ = State::Unknown;
-        path_.clear();
-        file_.reset();
-        model_ = Model();
-    }
-
-    const char* fileName_;
-    const char* what_;
-    mode_t mode_;
-    Parse parse_;
-    Serialize serialize_;
-
-    State state_ = State::Unknown;
-    std::string path_;
-    FileIdentity identity_;
-    // Held open so that the inode number of the file read cannot be given to
-    // a newer file while the model stands for it.
-    FileDescriptor file_;
-    Model model_;
-    std::string damage_;
-};
-
-CachedFile<Phonebook>& phonebookFile() {
-    static CachedFile<Phonebook> file(kPhonebookFile, "the phonebook", kReadableMode, parsePhonebook,
-                                      serializePhonebook);
+PhonebookFile& phonebookFile() {
+    static PhonebookFile file(phonebookFormat());
     return file;
 }
 
-CachedFile<Credentials>& credentialsFile() {
-    static CachedFile<Credentials> file(kCredentialsFile, "the credentials file", kOwnerOnlyMode,
-                                        parseCredentials, serializeCredentials);
+CredentialsFile& credentialsFile() {
+    static CredentialsFile file(credentialsFormat());
     return file;
 }
 
@@ -310,7 +148,7 @@ Status editEntry(std::string_view name, const std::function<void(RASENTRYA&)>& c
     std::lock_guard guard(storeMutex);
     RootLock lock;
     if (!lock.held()) return lockFailure();
-    CachedFile<Phonebook>& file = phonebookFile();
+    PhonebookFile& file = phonebookFile();
     if (Status status = file.refresh(); !status.ok()) return status;
     const Phonebook::Item* entry = file.model().find(name);
     RASENTRYA properties = entry != nullptr ? entry->record : newEntryProperties();
@@ -322,8 +160,7 @@ Status editEntry(std::string_view name, const std::function<void(RASENTRYA&)>& c
     std::memset(&kept, 0, sizeof kept);
     copyFieldValues(entryFields(), &properties, &kept);
     kept.dwSize = sizeof(RASENTRYA);
-    file.model().put(name, kept);
-    return file.save();
+    return file.put(name, kept);
 }
 
 Status deleteEntry(std::string_view name) {
@@ -336,11 +173,10 @@ Status deleteEntry(std::string_view name) {
     // Credentials go first: a kill between the two writes leaves an entry
     // without credentials, never credentials that a new entry of the same
     // name would inherit.
-    if (credentialsFile().model().remove(name)) {
-        if (Status status = credentialsFile().save(); !status.ok()) return status;
+    if (credentialsFile().model().find(name) != nullptr) {
+        if (Status status = credentialsFile().remove(name); !status.ok()) return status;
     }
-    phonebookFile().model().remove(name);
-    return phonebookFile().save();
+    return phonebookFile().remove(name);
 }
 
 Status validateNewEntryName(std::string_view name) {
@@ -388,8 +224,7 @@ Status writeDialParams(std::string_view name, const RASDIALPARAMSA& params, bool
     stored.params.dwSize = sizeof(RASDIALPARAMSA);
     stored.hasPassword = !removePassword;
     if (removePassword) std::memset(stored.params.szPassword, 0, sizeof stored.params.szPassword);
-    credentialsFile().model().put(entry->name, stored);
-    return credentialsFile().save();
+    return credentialsFile().put(entry->name, stored);
 }
 
 Status listDevices(std::vector<Device>& devices) {

@@ -3,14 +3,16 @@
 // active connections and the injected faults. librasapi32.so and kivora-sys
 // both work through these operations.
 //
-// Every change is one locked read-modify-write of the files concerned, each
-// replaced atomically, so processes writing at once lose nothing and a kill
-// at any moment leaves the old or the new state. A damaged file answers
-// ERROR_CANNOT_OPEN_PHONEBOOK and is never rewritten. The phonebook and the
-// credentials are parsed once and kept until the file on disk is another
-// one, so a large phonebook costs a parse only when it changed; a write
-// formats only the record it changed, though it still replaces the whole
-// file.
+// Every change is made under the root lock, so processes writing at once
+// lose nothing, and a kill at any moment leaves the old or the new state. A
+// change to the phonebook or the credentials appends one record to the
+// file's journal and flushes it before it answers; the journal is folded
+// into the file, written whole and replaced atomically, once it outgrows
+// the file. The small files are replaced atomically at every change. A
+// damaged file or journal answers ERROR_CANNOT_OPEN_PHONEBOOK and is never
+// rewritten. The phonebook and the credentials are parsed once and kept:
+// while neither file nor journal changed a call costs two stats, and after
+// another process appended, only the new records are read.
 #pragma once
 
 #include "Connections.h"
@@ -30,6 +32,8 @@ namespace standin::ras {
 // The store's files, in the system root.
 constexpr const char* kPhonebookFile = "phonebook.txt";
 constexpr const char* kCredentialsFile = "credentials.txt";
+constexpr const char* kPhonebookJournal = "phonebook.journal";
+constexpr const char* kCredentialsJournal = "credentials.journal";
 constexpr const char* kDevicesFile = "devices.txt";
 constexpr const char* kConnectionsFile = "connections.txt";
 constexpr const char* kFaultsFile = "faults.txt";

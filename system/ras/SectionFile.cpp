@@ -21,12 +21,13 @@ std::string atLine(size_t line, std::string_view what) {
     return text;
 }
 
-bool parseSections(std::string_view content, std::vector<Section>& sections, std::string& reason) {
+bool parseSections(std::string_view content, std::vector<Section>& sections, std::string& reason,
+                   size_t firstLine) {
     sections.clear();
     // The line of each key of the current record. Looked up, not searched:
     // a damaged 2 MB file of one record took a minute to refuse.
     std::map<std::string_view, size_t> keyLines;
-    size_t lineNumber = 0;
+    size_t lineNumber = firstLine - 1;
     while (!content.empty()) {
         ++lineNumber;
         size_t end = content.find('\n');

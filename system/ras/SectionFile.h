@@ -23,8 +23,10 @@ struct Section {
 
 // False, with "line N: what is wrong" in `reason`, on a line that is neither
 // a comment, a header nor a field=value line, on a field before the first
-// header, on a key given twice in a record, or on a bad escape.
-bool parseSections(std::string_view content, std::vector<Section>& sections, std::string& reason);
+// header, on a key given twice in a record, or on a bad escape. Lines are
+// counted from `firstLine`, for content that starts inside a file.
+bool parseSections(std::string_view content, std::vector<Section>& sections, std::string& reason,
+                   size_t firstLine = 1);
 
 // "line N: what" — how every store file names the place of a fault.
 std::string atLine(size_t line, std::string_view what);

@@ -1,8 +1,7 @@
 #include "PhonebookWriters.h"
 
-#include "Credentials.h"
-#include "Phonebook.h"
 #include "RasLibrary.h"
+#include "StoreFiles.h"
 #include "SystemRoot.h"
 #include "TempSystemRoot.h"
 
@@ -20,8 +19,9 @@ namespace {
 
 using testsupport::Damage;
 
-// Names per writer: enough to spread the writes, few enough that every write
-// rewrites a small file however long the run.
+// Names per writer: enough to spread the writes, few enough that the files
+// stay small however long the run, so that their journals are folded in
+// every few hundred writes and kills land in both kinds of write.
 constexpr std::int64_t kNamesPerWriter = 50;
 
 std::string nameOf(const std::string& prefix, std::int64_t sequence) {
@@ -53,18 +53,17 @@ std::int64_t sequenceIn(std::string_view text) {
     _exit(0);
 }
 
-// Parses both files as they lie on disk, apart from the library's cache. A
-// file not written yet reads as empty, which parses.
-bool parseOnDisk(standin::ras::Phonebook& phonebook, standin::ras::Credentials& credentials, Damage& damage) {
-    std::string reason;
-    if (!standin::ras::parsePhonebook(testsupport::readFile(standin::rootFile("phonebook.txt")), phonebook,
-                                      reason)) {
-        damage.torn("phonebook.txt: " + reason);
+// Reads the phonebook and the credentials as they lie on disk (each file with
+// its journal), apart from the library's kept copies. A file not written yet
+// reads as empty.
+bool readOnDisk(standin::ras::PhonebookFile& phonebook, standin::ras::CredentialsFile& credentials,
+                Damage& damage) {
+    if (standin::ras::Status status = phonebook.refresh(); !status.ok()) {
+        damage.torn(status.detail);
         return false;
     }
-    if (!standin::ras::parseCredentials(testsupport::readFile(standin::rootFile("credentials.txt")), credentials,
-                                        reason)) {
-        damage.torn("credentials.txt: " + reason);
+    if (standin::ras::Status status = credentials.refresh(); !status.ok()) {
+        damage.torn(status.detail);
         return false;
     }
     return true;
@@ -72,18 +71,34 @@ bool parseOnDisk(standin::ras::Phonebook& phonebook, standin::ras::Credentials& 
 
 // Every name's last reported sequence number must be on disk, or a later one.
 void checkHolds(const std::map<std::string, std::int64_t>& lastReported, Damage& damage) {
-    standin::ras::Phonebook phonebook;
-    standin::ras::Credentials credentials;
-    if (!parseOnDisk(phonebook, credentials, damage)) return;
+    standin::ras::PhonebookFile phonebook(standin::ras::phonebookFormat());
+    standin::ras::CredentialsFile credentials(standin::ras::credentialsFormat());
+    if (!readOnDisk(phonebook, credentials, damage)) return;
     for (const auto& [name, sequence] : lastReported) {
-        const auto* entry = phonebook.find(name);
-        const auto* stored = credentials.find(name);
+        const auto* entry = phonebook.model().find(name);
+        const auto* stored = credentials.model().find(name);
         if (entry == nullptr || sequenceIn(entry->record.szLocalPhoneNumber) < sequence) {
             damage.lost("entry " + name + " #" + std::to_string(sequence));
         } else if (stored == nullptr || sequenceIn(stored->record.params.szUserName) < sequence) {
             damage.lost("credentials of " + name + " #" + std::to_string(sequence));
         }
     }
+}
+
+// Whether the kill caught a write half done: a temporary file beside a file
+// or a journal, a journal ending in a record cut short, or the change after
+// the last one reported (`unreported`) on disk already.
+bool caughtMidWrite(const std::string& unreported, std::int64_t sequence) {
+    for (const char* prefix : {"phonebook.txt.tmp.", "credentials.txt.tmp.", "phonebook.journal.tmp.",
+                               "credentials.journal.tmp."}) {
+        if (testsupport::hasFileStartingWith(standin::systemRootPath(), prefix)) return true;
+    }
+    standin::ras::PhonebookFile phonebook(standin::ras::phonebookFormat());
+    standin::ras::CredentialsFile credentials(standin::ras::credentialsFormat());
+    if (!phonebook.refresh().ok() || !credentials.refresh().ok()) return false;
+    const auto* entry = phonebook.model().find(unreported);
+    return phonebook.endsCutShort() || credentials.endsCutShort() ||
+           (entry != nullptr && sequenceIn(entry->record.szLocalPhoneNumber) == sequence);
 }
 
 void noteReported(const std::string& prefix, const std::vector<std::int64_t>& reported,
@@ -109,10 +124,8 @@ testsupport::KillFigures killPhonebookWriters(int kills, std::chrono::microsecon
             std::chrono::microseconds(delay(random)));
         ++figures.kills;
         if (writer.killedMidway) ++figures.killedMidway;
-        if (testsupport::hasFileStartingWith(standin::systemRootPath(), "phonebook.txt.tmp.") ||
-            testsupport::hasFileStartingWith(standin::systemRootPath(), "credentials.txt.tmp.")) {
-            ++figures.caughtMidWrite;
-        }
+        const std::int64_t unreported = first + static_cast<std::int64_t>(writer.reported.size());
+        if (caughtMidWrite(nameOf(prefix, unreported), unreported)) ++figures.caughtMidWrite;
         figures.writesReported += static_cast<std::int64_t>(writer.reported.size());
         noteReported(prefix, writer.reported, lastReported);
         checkHolds(lastReported, figures.damage);
@@ -128,6 +141,10 @@ testsupport::ConcurrencyFigures writePhonebookTogether(int writers, std::int64_t
     testsupport::ConcurrencyFigures figures;
     figures.writers = writers;
     const auto deadline = std::chrono::steady_clock::now() + duration;
+    // Kept from check to check, as a reader in another process keeps them:
+    // each check reads only what changed.
+    standin::ras::PhonebookFile phonebook(standin::ras::phonebookFormat());
+    standin::ras::CredentialsFile credentials(standin::ras::credentialsFormat());
     auto prefixOf = [](int writer) { return "writer" + std::to_string(writer) + "-"; };
     std::vector<testsupport::FinishedWriter> finished = testsupport::runTogether(
         writers,
@@ -135,9 +152,7 @@ testsupport::ConcurrencyFigures writePhonebookTogether(int writers, std::int64_t
             return [=](int report) { writeEntries(prefixOf(writer), 0, writesEach - 1, deadline, report); };
         },
         [&] {
-            standin::ras::Phonebook phonebook;
-            standin::ras::Credentials credentials;
-            parseOnDisk(phonebook, credentials, figures.damage);
+            readOnDisk(phonebook, credentials, figures.damage);
             ++figures.checksWhileRunning;
         });
     std::map<std::string, std::int64_t> lastReported;

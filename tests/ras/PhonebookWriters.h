@@ -12,9 +12,10 @@
 namespace rastest {
 
 // Kills `kills` writers one after the other, each after a random delay below
-// `maxDelay` (from `seed`), and checks the phonebook's files on disk after
-// every kill: both parse, and every entry a writer reported stored is there
-// with that number or a later one. Uses the current system root.
+// `maxDelay` (from `seed`), and checks the phonebook and the credentials on
+// disk after every kill: both read (each file with its journal), and every
+// entry a writer reported stored is there with that number or a later one.
+// Uses the current system root.
 testsupport::KillFigures killPhonebookWriters(int kills, std::chrono::microseconds maxDelay, std::uint32_t seed);
 
 // Runs `writers` writers at once, each storing `writesEach` entries or

@@ -258,6 +258,9 @@ TEST_F(RasApi, DialParamsKeepUserAndPasswordApartWithTheRemovePasswordFlag) {
     EXPECT_FALSE(hasPassword);
     EXPECT_STREQ(params.szUserName, "other");
     EXPECT_STREQ(params.szPassword, "");
+    // That change went to the credentials' journal, which the owner alone reads too.
+    ASSERT_EQ(stat(root.file("credentials.journal").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
 
     // An empty password stored without the flag is a password.
     ASSERT_EQ(setCredentials(name, "other", "", FALSE), ERROR_SUCCESS);

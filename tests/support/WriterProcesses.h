@@ -54,7 +54,7 @@ struct Damage {
 struct KillFigures {
     int kills = 0;
     int killedMidway = 0;    // killed before they finished on their own
-    int caughtMidWrite = 0;  // a kill left a temporary file: a write was half done
+    int caughtMidWrite = 0;  // a kill caught a write half done (see each store's writers)
     std::int64_t writesReported = 0;
     Damage damage;
 };
