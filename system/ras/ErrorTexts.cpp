@@ -20,11 +20,11 @@ constexpr ErrorText kErrorTexts[] = {
     {ERROR_ALREADY_EXISTS, "An entry or device of that name already exists."},
     {ERROR_BUFFER_TOO_SMALL, "The buffer is too small; the size needed has been returned."},
     {ERROR_BUFFER_INVALID, "The address or the buffer it points to is not valid."},
-    {ERROR_CANNOT_OPEN_PHONEBOOK, "The phonebook is damaged or cannot be read."},
+    {ERROR_CANNOT_OPEN_PHONEBOOK,
+     "The phonebook cannot be opened: it is damaged or unreadable, or it is not the default phonebook."},
     {ERROR_CANNOT_FIND_PHONEBOOK_ENTRY, "The phonebook entry does not exist."},
     {ERROR_CANNOT_WRITE_PHONEBOOK, "The phonebook cannot be written."},
     {ERROR_INVALID_SIZE, "The structure size (dwSize) is not valid."},
-    {ERROR_CANNOT_FIND_PHONEBOOK, "The phonebook does not exist; only the default phonebook is available."},
     {ERROR_DEVICE_DOES_NOT_EXIST, "The device does not exist."},
 };
 

@@ -90,7 +90,7 @@ extern "C" {
 DWORD WINAPI RasDialA(LPRASDIALEXTENSIONS, LPCSTR phonebook, LPRASDIALPARAMSA params, DWORD, LPVOID notifier,
                       LPHRASCONN connection) {
     if (DWORD fault = injectedFault("RasDialA", entryOf(params))) return fault;
-    if (isOtherPhonebook(phonebook)) return ERROR_CANNOT_FIND_PHONEBOOK;
+    if (isOtherPhonebook(phonebook)) return ERROR_CANNOT_OPEN_PHONEBOOK;
     if (params == nullptr || connection == nullptr) return ERROR_BUFFER_INVALID;
     if (params->dwSize != sizeof(RASDIALPARAMSA)) return ERROR_INVALID_SIZE;
     if (!isTerminated(params->szEntryName)) return ERROR_INVALID_PARAMETER;
@@ -128,7 +128,7 @@ DWORD WINAPI RasGetConnectStatusA(HRASCONN connection, LPRASCONNSTATUSA status) 
 DWORD WINAPI RasSetEntryPropertiesA(LPCSTR phonebook, LPCSTR entry, LPRASENTRYA record, DWORD recordSize,
                                     LPBYTE, DWORD deviceInfoSize) {
     if (DWORD fault = injectedFault("RasSetEntryPropertiesA", nameOf(entry))) return fault;
-    if (isOtherPhonebook(phonebook)) return ERROR_CANNOT_FIND_PHONEBOOK;
+    if (isOtherPhonebook(phonebook)) return ERROR_CANNOT_OPEN_PHONEBOOK;
     if (entry == nullptr || record == nullptr) return ERROR_BUFFER_INVALID;
     if (recordSize < sizeof(RASENTRYA) || record->dwSize != sizeof(RASENTRYA)) return ERROR_INVALID_SIZE;
     // The phonebook keeps no device-specific configuration.
@@ -140,7 +140,7 @@ DWORD WINAPI RasGetEntryPropertiesA(LPCSTR phonebook, LPCSTR entry, LPRASENTRYA 
                                     LPBYTE, LPDWORD deviceInfoSize) {
     std::string_view name = nameOf(entry);
     if (DWORD fault = injectedFault("RasGetEntryPropertiesA", name)) return fault;
-    if (isOtherPhonebook(phonebook)) return ERROR_CANNOT_FIND_PHONEBOOK;
+    if (isOtherPhonebook(phonebook)) return ERROR_CANNOT_OPEN_PHONEBOOK;
     if (recordSize == nullptr || (record == nullptr && *recordSize != 0)) return ERROR_BUFFER_INVALID;
     // No name asks for the fields a new entry starts with.
     RASENTRYA properties = newEntryProperties();
@@ -162,7 +162,7 @@ DWORD WINAPI RasEnumEntriesA(LPCSTR reserved, LPCSTR phonebook, LPRASENTRYNAMEA 
                              LPDWORD count) {
     if (DWORD fault = injectedFault("RasEnumEntriesA", {})) return fault;
     if (reserved != nullptr) return ERROR_INVALID_PARAMETER;
-    if (isOtherPhonebook(phonebook)) return ERROR_CANNOT_FIND_PHONEBOOK;
+    if (isOtherPhonebook(phonebook)) return ERROR_CANNOT_OPEN_PHONEBOOK;
     std::vector<std::string> names;
     if (Status status = listEntries(names); !status.ok()) return status.code;
     return enumerate(buffer, size, count, names, [](RASENTRYNAMEA& record, const std::string& name) {
@@ -172,7 +172,7 @@ DWORD WINAPI RasEnumEntriesA(LPCSTR reserved, LPCSTR phonebook, LPRASENTRYNAMEA 
 
 DWORD WINAPI RasSetEntryDialParamsA(LPCSTR phonebook, LPRASDIALPARAMSA params, BOOL removePassword) {
     if (DWORD fault = injectedFault("RasSetEntryDialParamsA", entryOf(params))) return fault;
-    if (isOtherPhonebook(phonebook)) return ERROR_CANNOT_FIND_PHONEBOOK;
+    if (isOtherPhonebook(phonebook)) return ERROR_CANNOT_OPEN_PHONEBOOK;
     if (params == nullptr) return ERROR_BUFFER_INVALID;
     if (params->dwSize != sizeof(RASDIALPARAMSA)) return ERROR_INVALID_SIZE;
     if (!isTerminated(params->szEntryName)) return ERROR_INVALID_PARAMETER;
@@ -181,7 +181,7 @@ DWORD WINAPI RasSetEntryDialParamsA(LPCSTR phonebook, LPRASDIALPARAMSA params, B
 
 DWORD WINAPI RasGetEntryDialParamsA(LPCSTR phonebook, LPRASDIALPARAMSA params, LPBOOL hasPassword) {
     if (DWORD fault = injectedFault("RasGetEntryDialParamsA", entryOf(params))) return fault;
-    if (isOtherPhonebook(phonebook)) return ERROR_CANNOT_FIND_PHONEBOOK;
+    if (isOtherPhonebook(phonebook)) return ERROR_CANNOT_OPEN_PHONEBOOK;
     if (params == nullptr || hasPassword == nullptr) return ERROR_BUFFER_INVALID;
     if (params->dwSize != sizeof(RASDIALPARAMSA)) return ERROR_INVALID_SIZE;
     if (!isTerminated(params->szEntryName)) return ERROR_INVALID_PARAMETER;
@@ -197,7 +197,7 @@ DWORD WINAPI RasGetEntryDialParamsA(LPCSTR phonebook, LPRASDIALPARAMSA params, L
 
 DWORD WINAPI RasCreatePhonebookEntryA(HWND, LPCSTR phonebook) {
     if (DWORD fault = injectedFault("RasCreatePhonebookEntryA", {})) return fault;
-    if (isOtherPhonebook(phonebook)) return ERROR_CANNOT_FIND_PHONEBOOK;
+    if (isOtherPhonebook(phonebook)) return ERROR_CANNOT_OPEN_PHONEBOOK;
     // This function is a dialog on Windows; the stand-in has no user
     // interface. Entries are made with RasSetEntryPropertiesA or kivora-sys.
     return ERROR_CALL_NOT_IMPLEMENTED;
@@ -227,7 +227,7 @@ DWORD WINAPI RasEnumConnectionsA(LPRASCONNA buffer, LPDWORD size, LPDWORD count)
 
 DWORD WINAPI RasDeleteEntryA(LPCSTR phonebook, LPCSTR entry) {
     if (DWORD fault = injectedFault("RasDeleteEntryA", nameOf(entry))) return fault;
-    if (isOtherPhonebook(phonebook)) return ERROR_CANNOT_FIND_PHONEBOOK;
+    if (isOtherPhonebook(phonebook)) return ERROR_CANNOT_OPEN_PHONEBOOK;
     if (entry == nullptr) return ERROR_BUFFER_INVALID;
     return deleteEntry(entry).code;
 }
@@ -244,7 +244,7 @@ DWORD WINAPI RasEnumDevicesA(LPRASDEVINFOA buffer, LPDWORD size, LPDWORD count) 
 
 DWORD WINAPI RasValidateEntryNameA(LPCSTR phonebook, LPCSTR entry) {
     if (DWORD fault = injectedFault("RasValidateEntryNameA", nameOf(entry))) return fault;
-    if (isOtherPhonebook(phonebook)) return ERROR_CANNOT_FIND_PHONEBOOK;
+    if (isOtherPhonebook(phonebook)) return ERROR_CANNOT_OPEN_PHONEBOOK;
     if (entry == nullptr) return ERROR_BUFFER_INVALID;
     return validateNewEntryName(entry).code;
 }

@@ -123,7 +123,7 @@ TEST_F(RasApi, GetEntryPropertiesAnswersWindowsCodes) {
               ERROR_INVALID_SIZE);
     entry.dwSize = sizeof entry;
     EXPECT_EQ(ras().RasGetEntryPropertiesA("/tmp/another-phonebook", "Kivora", &entry, &size, nullptr, nullptr),
-              ERROR_CANNOT_FIND_PHONEBOOK);
+              ERROR_CANNOT_OPEN_PHONEBOOK);
 
     // No name: the fields a new entry starts with.
     DWORD deviceInfoSize = 99;
@@ -428,9 +428,13 @@ TEST_F(RasApi, ErrorStringsValidationAndThePhonebookDialog) {
     for (DWORD code :
          {ERROR_INVALID_HANDLE, ERROR_INVALID_PARAMETER, ERROR_INVALID_NAME, ERROR_ALREADY_EXISTS,
           ERROR_BUFFER_TOO_SMALL, ERROR_BUFFER_INVALID, ERROR_CANNOT_OPEN_PHONEBOOK,
-          ERROR_CANNOT_WRITE_PHONEBOOK, ERROR_INVALID_SIZE, ERROR_CANNOT_FIND_PHONEBOOK}) {
+          ERROR_CANNOT_WRITE_PHONEBOOK, ERROR_INVALID_SIZE, ERROR_DEVICE_DOES_NOT_EXIST}) {
         EXPECT_EQ(ras().RasGetErrorStringA(code, text, sizeof text), ERROR_SUCCESS) << code;
     }
+    // The published numbers, which a caller may test for.
+    ASSERT_EQ(ras().RasGetErrorStringA(608, text, sizeof text), ERROR_SUCCESS);
+    EXPECT_STREQ(text, "The device does not exist.");
+    EXPECT_EQ(ras().RasGetErrorStringA(633, text, sizeof text), ERROR_INVALID_PARAMETER);
     EXPECT_EQ(ras().RasGetErrorStringA(ERROR_CANNOT_FIND_PHONEBOOK_ENTRY, text, 5),
               ERROR_INSUFFICIENT_BUFFER);
     EXPECT_EQ(ras().RasGetErrorStringA(12345, text, sizeof text), ERROR_INVALID_PARAMETER);
