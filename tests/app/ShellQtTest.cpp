@@ -2,6 +2,7 @@
 #include "MainMenuDialog.h"
 #include "ProgressWindow.h"
 #include "QtBackend.h"
+#include "QtTestEnvironment.h"
 #include "Resources.h"
 
 #include <gtest/gtest.h>
@@ -11,25 +12,6 @@
 #include <QLabel>
 
 namespace {
-
-char programName[] = "app_qt_tests";
-char* arguments[] = {programName, nullptr};
-int argumentCount = 1;
-
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        backend = std::make_unique<ui::QtBackend>(argumentCount, arguments);
-        ui::setCurrentBackend(backend.get());
-    }
-    void TearDown() override {
-        ui::setCurrentBackend(nullptr);
-        backend.reset();
-    }
-    static inline std::unique_ptr<ui::QtBackend> backend;
-};
-
-const auto* const environment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
 
 // Records what a label shows each time it paints.
 class PaintWatcher : public QObject {
@@ -46,7 +28,7 @@ protected:
 TEST(ProgressWindowOnScreen, PaintsItsTextBeforeShowReturns) {
     ProgressWindow window;
     ASSERT_TRUE(window.create());
-    auto* label = qobject_cast<QLabel*>(QtEnvironment::backend->controlWidget(window, resources::IDC_PROGRESS_TEXT));
+    auto* label = qobject_cast<QLabel*>(testsupport::qtBackend().controlWidget(window, resources::IDC_PROGRESS_TEXT));
     ASSERT_NE(label, nullptr);
     PaintWatcher watcher;
     label->installEventFilter(&watcher);
@@ -54,7 +36,7 @@ TEST(ProgressWindowOnScreen, PaintsItsTextBeforeShowReturns) {
     window.showText("checking");
     EXPECT_TRUE(watcher.painted.isEmpty());  // hidden
     window.show(false);
-    EXPECT_TRUE(QtEnvironment::backend->windowOf(window)->testAttribute(Qt::WA_ShowWithoutActivating));
+    EXPECT_TRUE(testsupport::qtBackend().windowOf(window)->testAttribute(Qt::WA_ShowWithoutActivating));
     ASSERT_FALSE(watcher.painted.isEmpty());
     EXPECT_EQ(watcher.painted.last(), QStringLiteral("checking"));
 
@@ -63,16 +45,16 @@ TEST(ProgressWindowOnScreen, PaintsItsTextBeforeShowReturns) {
     window.show(false);
     EXPECT_EQ(watcher.painted.last(), QStringLiteral("changing"));
     window.hide();
-    EXPECT_FALSE(QtEnvironment::backend->windowOf(window)->isVisible());
+    EXPECT_FALSE(testsupport::qtBackend().windowOf(window)->isVisible());
     window.show(true);
-    EXPECT_FALSE(QtEnvironment::backend->windowOf(window)->testAttribute(Qt::WA_ShowWithoutActivating));
+    EXPECT_FALSE(testsupport::qtBackend().windowOf(window)->testAttribute(Qt::WA_ShowWithoutActivating));
 }
 
 TEST(MainMenuOnScreen, TitleIsBoldEighteenPixelGothicOnTheFaceColourAndTakesNoClicks) {
     MainMenuDialog menu;
     ASSERT_TRUE(menu.create());
-    QWidget* window = QtEnvironment::backend->windowOf(menu);
-    QWidget* title = QtEnvironment::backend->controlWidget(menu, resources::IDC_MENU_TITLE);
+    QWidget* window = testsupport::qtBackend().windowOf(menu);
+    QWidget* title = testsupport::qtBackend().controlWidget(menu, resources::IDC_MENU_TITLE);
     ASSERT_NE(title, nullptr);
     QFontInfo font(title->font());
     EXPECT_EQ(font.family(), QStringLiteral("IPAGothic"));

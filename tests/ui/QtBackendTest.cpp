@@ -2,6 +2,7 @@
 #include "Cp932.h"
 #include "DialogUnits.h"
 #include "QtBackend.h"
+#include "QtTestEnvironment.h"
 #include "Resources.h"
 #include "TestDialog.h"
 
@@ -32,30 +33,9 @@ namespace {
 using namespace testsupport;
 using ::testing::ElementsAre;
 
-char programName[] = "ui_qt_tests";
-char* arguments[] = {programName, nullptr};
-int argumentCount = 1;
-
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        backend = std::make_unique<ui::QtBackend>(argumentCount, arguments);
-        ui::setCurrentBackend(backend.get());
-    }
-    void TearDown() override {
-        ui::setCurrentBackend(nullptr);
-        backend.reset();
-    }
-    static inline std::unique_ptr<ui::QtBackend> backend;
-};
-
-const auto* const environment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
-
-ui::QtBackend& qt() { return *QtEnvironment::backend; }
-
 template <typename Widget>
 Widget* control(const ui::Dialog& dialog, int id) {
-    return qobject_cast<Widget*>(qt().controlWidget(dialog, id));
+    return qobject_cast<Widget*>(qtBackend().controlWidget(dialog, id));
 }
 
 // Types text key by key, as a keyboard or an input method delivers it.
@@ -75,7 +55,7 @@ int runWith(ui::Dialog& dialog, std::function<void()> during) {
 TEST(QtBackend, PlacesControlsInDialogUnitsOfTheDialogFont) {
     TestDialog dialog;
     ASSERT_TRUE(dialog.create());
-    QWidget* window = qt().windowOf(dialog);
+    QWidget* window = qtBackend().windowOf(dialog);
     ASSERT_NE(window, nullptr);
     // The 9-point template font is 12 pixels of IPA P Gothic: base units 7 × 13.
     EXPECT_EQ(QFontInfo(window->font()).family(), QStringLiteral("IPAPGothic"));
@@ -96,7 +76,7 @@ TEST(QtBackend, TemplateTextsFitTheirControls) {
         ASSERT_TRUE(dialog.create());
         // The window's children are its controls, made in template order.
         std::vector<QWidget*> widgets;
-        for (QObject* child : qt().windowOf(dialog)->children()) {
+        for (QObject* child : qtBackend().windowOf(dialog)->children()) {
             if (auto* widget = qobject_cast<QWidget*>(child)) widgets.push_back(widget);
         }
         const auto& controls = dialog.dialogTemplate().controls;
@@ -127,7 +107,7 @@ TEST(QtBackend, EnterPressesTheDefaultButtonAndEscapeCancels) {
     EXPECT_EQ(runWith(enter,
                       [&] {
                           // The first tab stop has the focus.
-                          EXPECT_EQ(qt().windowOf(enter)->focusWidget(), control<QLineEdit>(enter, kName));
+                          EXPECT_EQ(qtBackend().windowOf(enter)->focusWidget(), control<QLineEdit>(enter, kName));
                           QTest::keyClick(control<QLineEdit>(enter, kName), Qt::Key_Return);
                       }),
               IDOK);
@@ -144,7 +124,7 @@ TEST(QtBackend, SwallowedEnterAndEscapeDoNothing) {
     int result = runWith(dialog, [&] {
         QTest::keyClick(control<QLineEdit>(dialog, kName), Qt::Key_Return);
         QTest::keyClick(control<QPushButton>(dialog, IDOK), Qt::Key_Enter);
-        QTest::keyClick(qt().windowOf(dialog), Qt::Key_Escape);
+        QTest::keyClick(qtBackend().windowOf(dialog), Qt::Key_Escape);
         EXPECT_TRUE(dialog.hasWindow() && !dialog.hasEnded());
         QTest::keyClick(control<QCheckBox>(dialog, kCheck), Qt::Key_Space);
         QTest::mouseClick(control<QPushButton>(dialog, IDCANCEL), Qt::LeftButton);
@@ -194,7 +174,7 @@ TEST(QtBackend, ButtonsAndListsReportTheUserOnly) {
         d.setCheckState(kCheck, 1);
     };
     ASSERT_TRUE(dialog.create());
-    qt().windowOf(dialog)->show();
+    qtBackend().windowOf(dialog)->show();
     auto* disabled = control<QPushButton>(dialog, kDisabled);
     EXPECT_FALSE(disabled->isEnabled());
     QTest::mouseClick(disabled, Qt::LeftButton);
@@ -237,7 +217,7 @@ TEST(QtBackend, SystemMenuOpensOnARightClickAndOnAltSpace) {
         });
     };
     int result = runWith(dialog, [&] {
-        QWidget* window = qt().windowOf(dialog);
+        QWidget* window = qtBackend().windowOf(dialog);
         pick(QStringLiteral("About"));
         QContextMenuEvent rightClick(QContextMenuEvent::Mouse, QPoint(5, 150), window->mapToGlobal(QPoint(5, 150)));
         QApplication::sendEvent(window, &rightClick);
@@ -257,11 +237,11 @@ TEST(QtBackend, OwnedWindowsStayWithTheirOwnerUnlessTheyAskForATaskbarButton) {
     TestDialog owned(testTemplate(), &owner);
     ASSERT_TRUE(owned.create());
     owned.showWindow(SW_SHOW);
-    EXPECT_EQ(qt().windowOf(owned)->windowHandle()->transientParent(), qt().windowOf(owner)->windowHandle());
+    EXPECT_EQ(qtBackend().windowOf(owned)->windowHandle()->transientParent(), qtBackend().windowOf(owner)->windowHandle());
     owned.showWindow(SW_HIDE);
     owned.addExtendedStyle(WS_EX_APPWINDOW);
     owned.showWindow(SW_SHOW);
-    EXPECT_EQ(qt().windowOf(owned)->windowHandle()->transientParent(), nullptr);
+    EXPECT_EQ(qtBackend().windowOf(owned)->windowHandle()->transientParent(), nullptr);
 }
 
 TEST(QtBackend, MessageBoxesSpeakJapanese) {
@@ -276,14 +256,14 @@ TEST(QtBackend, MessageBoxesSpeakJapanese) {
         for (QAbstractButton* button : box->buttons()) buttons << button->text();
         box->button(QMessageBox::Cancel)->click();
     });
-    EXPECT_EQ(qt().messageBox("\x8F\xE3\x8F\x91\x82\xAB", "Kivora", MB_OKCANCEL | MB_ICONQUESTION), IDCANCEL);
+    EXPECT_EQ(qtBackend().messageBox("\x8F\xE3\x8F\x91\x82\xAB", "Kivora", MB_OKCANCEL | MB_ICONQUESTION), IDCANCEL);
     EXPECT_EQ(caption, QStringLiteral("Kivora"));
     EXPECT_EQ(icon, QMessageBox::Question);
     buttons.sort();
     EXPECT_EQ(buttons, (QStringList{QStringLiteral("OK"), QStringLiteral("キャンセル")}));
 
     QTimer::singleShot(0, [] { QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Escape); });
-    EXPECT_EQ(qt().messageBox("warning", "Kivora", MB_OK | MB_ICONWARNING), IDOK);
+    EXPECT_EQ(qtBackend().messageBox("warning", "Kivora", MB_OK | MB_ICONWARNING), IDOK);
 }
 
 TEST(QtBackend, PicturesPaintAtTheirNaturalSizeFromTheTopLeft) {
@@ -294,7 +274,7 @@ TEST(QtBackend, PicturesPaintAtTheirNaturalSizeFromTheTopLeft) {
         {ui::rc::pictureStatic(7, ui::Rect{10, 10, 4, 4}, true)}};
     ui::Dialog dialog(withPicture);
     ASSERT_TRUE(dialog.create());
-    QWidget* picture = qt().controlWidget(dialog, 7);
+    QWidget* picture = qtBackend().controlWidget(dialog, 7);
     const QPoint corner = picture->pos();
     std::vector<std::uint32_t> pixels(40 * 30, 0x00FF00);
     pixels.front() = 0xFF0000;
@@ -323,7 +303,7 @@ TEST(QtBackend, ARedrawPaintsTheWindowOnceBeforeItReturns) {
     };
     TestDialog dialog;
     ASSERT_TRUE(dialog.create());
-    QWidget* status = qt().controlWidget(dialog, kStatus);
+    QWidget* status = qtBackend().controlWidget(dialog, kStatus);
     PaintCounter counter;
     status->installEventFilter(&counter);
 
