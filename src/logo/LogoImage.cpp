@@ -98,6 +98,10 @@ bool LogoImage::decodeRows(const std::uint8_t* data, std::size_t length) {
     MemorySource source(data, length);
     png_set_read_fn(structs.png, &source, readFromSource);
     png_set_user_limits(structs.png, kMaxSide, kMaxSide);
+    // Only the samples are drawn, so every chunk but the image's own is
+    // skipped unread. Read, a text chunk that merely claims gigabytes had libpng
+    // allocate that much before it found the file far shorter.
+    png_set_keep_unknown_chunks(structs.png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
 
     PngHeader header;
     const bool headerRead = readHeader(structs.png, structs.info, &header);
