@@ -16,7 +16,7 @@
 namespace {
 
 const std::string kPngError = "PNG\x83G\x83\x89\x81[";  // "PNGエラー" in CP932
-const std::filesystem::path kSuite = std::filesystem::path(KIVORA_TESTDATA_DIR) / "pngsuite";
+const std::filesystem::path kSuite = std::filesystem::path(KIVORA_TESTS_DIR) / "logo" / "pngsuite";
 
 std::vector<std::filesystem::path> suiteFiles(bool corrupt) {
     std::vector<std::filesystem::path> files;
