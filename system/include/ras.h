@@ -30,7 +30,6 @@ constexpr DWORD ERROR_CANNOT_WRITE_PHONEBOOK = 624;
 constexpr DWORD ERROR_CORRUPT_PHONEBOOK = 625;
 constexpr DWORD ERROR_DEVICE_DOES_NOT_EXIST = 608;
 constexpr DWORD ERROR_INVALID_NAME = 123;
-constexpr DWORD ERROR_ALREADY_EXISTS = 183;
 
 // Entry options (dwfOptions).
 constexpr DWORD RASEO_UseCountryAndAreaCodes = 0x00000001;

@@ -39,6 +39,12 @@ struct HKEY__;
 using HKEY = HKEY__*;
 using PHKEY = HKEY*;
 using FARPROC = void (*)();
+using HANDLE = void*;
+struct SECURITY_ATTRIBUTES;
+using LPSECURITY_ATTRIBUTES = SECURITY_ATTRIBUTES*;
+using HRESULT = LONG;
+constexpr HRESULT S_OK = 0;
+constexpr HRESULT E_FAIL = static_cast<HRESULT>(0x80004005);
 
 // Error codes (winerror.h).
 constexpr DWORD ERROR_SUCCESS = 0;
@@ -55,6 +61,7 @@ constexpr DWORD ERROR_INSUFFICIENT_BUFFER = 122;
 constexpr DWORD ERROR_MOD_NOT_FOUND = 126;
 constexpr DWORD ERROR_PROC_NOT_FOUND = 127;
 constexpr DWORD ERROR_BAD_PATHNAME = 161;
+constexpr DWORD ERROR_ALREADY_EXISTS = 183;
 constexpr DWORD ERROR_MORE_DATA = 234;
 constexpr DWORD ERROR_NOACCESS = 998;
 constexpr DWORD ERROR_BADDB = 1009;
@@ -124,6 +131,10 @@ DWORD WINAPI GetFileAttributesA(LPCSTR fileName);
 HMODULE WINAPI LoadLibraryA(LPCSTR fileName);
 FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR procName);
 BOOL WINAPI FreeLibrary(HMODULE module);
+// Named mutexes; GetLastError() says ERROR_ALREADY_EXISTS when the name was
+// already open.
+HANDLE WINAPI CreateMutexA(LPSECURITY_ATTRIBUTES attributes, BOOL initialOwner, LPCSTR name);
+BOOL WINAPI CloseHandle(HANDLE handle);
 DWORD WINAPI GetLastError();
 void WINAPI SetLastError(DWORD error);
 

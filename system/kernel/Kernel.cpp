@@ -1,16 +1,20 @@
 // kernel32 stand-ins: version, module file name, file attributes, run-time
-// linking and the thread's last-error value.
+// linking, named mutexes and the thread's last-error value.
 #include "windows.h"
 
+#include "SystemRoot.h"
 #include "VersionIdentity.h"
 
 #include <dlfcn.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -159,6 +163,39 @@ FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR procName) {
 
 BOOL WINAPI FreeLibrary(HMODULE module) {
     if (module == nullptr || dlclose(reinterpret_cast<void*>(module)) != 0) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// A named mutex is a lock file in the system root: the first process to open
+// the name holds its lock until it closes the handle, and every later opener
+// meanwhile is told ERROR_ALREADY_EXISTS, which is all Kivora asks of it.
+HANDLE WINAPI CreateMutexA(LPSECURITY_ATTRIBUTES /*attributes*/, BOOL /*initialOwner*/, LPCSTR name) {
+    std::string error;
+    if (name == nullptr || *name == '\0' || std::strchr(name, '/') != nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    if (!standin::ensureSystemRoot(error)) {
+        SetLastError(standin::errorFromErrno(errno));
+        return nullptr;
+    }
+    const std::string path = standin::rootFile(std::string("mutex-") + name + ".lock");
+    int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        SetLastError(standin::errorFromErrno(errno));
+        return nullptr;
+    }
+    SetLastError(flock(fd, LOCK_EX | LOCK_NB) == 0 ? ERROR_SUCCESS : ERROR_ALREADY_EXISTS);
+    // Descriptor + 1, so that descriptor 0 is not the null handle.
+    return reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(fd) + 1);
+}
+
+BOOL WINAPI CloseHandle(HANDLE handle) {
+    const auto fd = reinterpret_cast<std::intptr_t>(handle) - 1;
+    if (handle == nullptr || close(static_cast<int>(fd)) != 0) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }

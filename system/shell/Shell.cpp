@@ -1,6 +1,12 @@
 // shell32 stand-in: ShellExecuteA's "open" hands the text to xdg-open, the
-// desktop's own "open this document or address".
+// desktop's own "open this document or address"; the user's application-data
+// folder lies in the system root, as it lies in a Windows user's profile.
+#include "shlobj.h"
 #include "windows.h"
+
+#include "SystemRoot.h"
+
+#include <sys/stat.h>
 
 #include <fcntl.h>
 #include <strings.h>
@@ -98,6 +104,21 @@ HINSTANCE WINAPI ShellExecuteA(HWND /*window*/, LPCSTR operation, LPCSTR file, L
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return result(SE_ERR_OOM);
     if (got > 0) return result(childError == ENOENT ? SE_ERR_FNF : SE_ERR_NOASSOC);
     return result(kSuccess);
+}
+
+HRESULT WINAPI SHGetFolderPathA(HWND /*window*/, int folder, HANDLE /*token*/, DWORD /*flags*/, LPSTR path) {
+    if (path == nullptr) return E_FAIL;
+    path[0] = '\0';
+    if ((folder & ~CSIDL_FLAG_CREATE) != CSIDL_APPDATA) return E_FAIL;
+    const std::string appData = standin::rootFile("appdata");
+    if (appData.size() >= MAX_PATH) return E_FAIL;
+    if (folder & CSIDL_FLAG_CREATE) {
+        std::string error;
+        if (!standin::ensureSystemRoot(error)) return E_FAIL;
+        if (mkdir(appData.c_str(), 0700) != 0 && errno != EEXIST) return E_FAIL;
+    }
+    std::memcpy(path, appData.c_str(), appData.size() + 1);
+    return S_OK;
 }
 
 }  // extern "C"
