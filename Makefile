@@ -8,6 +8,7 @@ FUZZ_TARGETS ?=
 SOAK_KILLS ?= 10000
 SOAK_SECONDS ?= 60
 SOAK_WRITERS ?= 4
+SOAK_MIGRATION_KILLS ?= 200
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
@@ -53,10 +54,13 @@ fuzz: bootstrap
 	fuzz/run $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZ_TARGETS)
 
 # The stores' crash and concurrency tests at scale: SOAK_KILLS writers
-# killed per store, SOAK_WRITERS writers at once for SOAK_SECONDS.
+# killed per store, SOAK_WRITERS writers at once for SOAK_SECONDS; then
+# SOAK_MIGRATION_KILLS migrations of 200 entries killed and recovered.
 soak: build
 	KIVORA_SOAK_KILLS=$(SOAK_KILLS) KIVORA_SOAK_SECONDS=$(SOAK_SECONDS) KIVORA_SOAK_WRITERS=$(SOAK_WRITERS) \
 	  XDG_DATA_HOME=$(CURDIR)/$(BUILD)/test-xdg-data $(BUILD)/tests/soak_tests
+	KIVORA_MIGRATION_KILLS=$(SOAK_MIGRATION_KILLS) XDG_DATA_HOME=$(CURDIR)/$(BUILD)/test-xdg-data \
+	  $(BUILD)/tests/e2e_tests --gtest_filter='Recovery.AMigrationKilled*'
 
 # The demo provider's files beside the built program, as a provider ships them.
 provider-files: build

@@ -1,5 +1,6 @@
 #include "SetupApplication.h"
 
+#include "ChangeRecovery.h"
 #include "Dialog.h"
 #include "MainMenuDialog.h"
 #include "NewConnectionDialog.h"
@@ -22,6 +23,11 @@ SetupApplication::SetupApplication() : Application(resources::loadString(resourc
 
 void SetupApplication::initInstance() {
     bindRemoteAccess(remoteAccess());
+    recoverInterruptedChanges();
+    if (undoMigration_) {
+        undoLastMigration();
+        return;
+    }
     auto runStartDialog = [this](ui::Dialog& dialog) {
         setMainWindow(&dialog);
         dialog.doModal();

@@ -1,6 +1,9 @@
 #include "AccessPointChangeDialog.h"
 
 #include "DataExchange.h"
+#include "EntryUpdate.h"
+#include "Text.h"
+#include "TextLimits.h"
 
 using namespace resources;
 
@@ -9,6 +12,21 @@ AccessPointChangeDialog::AccessPointChangeDialog() : ConfirmationDialog(IDD_ACCE
 void AccessPointChangeDialog::onCommand(int id, int notification) {
     if (notification == BN_CLICKED && id == IDC_EDIT_USER) applyUnlock(IDC_EDIT_USER, IDC_USER_NAME);
     ConfirmationDialog::onCommand(id, notification);
+}
+
+bool AccessPointChangeDialog::onInitDialog() {
+    proposedUserName_ = userName;
+    return ConfirmationDialog::onInitDialog();
+}
+
+bool AccessPointChangeDialog::answersFit() {
+    const PhoneNumberParts number = numberAsStored(newNumber, usesAreaCodes);
+    const std::string& user = editUser ? userName : proposedUserName_;
+    return requireText(newNumber, text("新しい電話番号が入力されていません")) &&
+           fitsField(number.areaCode, RAS_MaxAreaCode, text("新しい電話番号の市外局番")) &&
+           fitsField(number.localNumber, RAS_MaxPhoneNumber, text("新しい電話番号")) &&
+           requireText(user, text("ユーザー名が入力されていません")) &&
+           fitsField(user, userNameRoom(domainLabel), text("ユーザー名")) && ConfirmationDialog::answersFit();
 }
 
 void AccessPointChangeDialog::doDataExchange(ui::DataExchange& exchange) {

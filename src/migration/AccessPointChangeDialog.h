@@ -16,9 +16,18 @@ public:
     std::string userName;
     std::string domainLabel;
     int editUser = 0;
+    // Whether the entry keeps its area code apart, as the number is then
+    // stored in two fields.
+    bool usesAreaCodes = false;
 
 protected:
+    bool onInitDialog() override;
+    bool answersFit() override;
     void onCommand(int id, int notification) override;
     void doDataExchange(ui::DataExchange& exchange) override;
     void applyUnlockStates() override;
+
+private:
+    // The user part proposed, which OK writes unless the box was unlocked.
+    std::string proposedUserName_;
 };

@@ -5,6 +5,8 @@
 #include "RasLists.h"
 #include "RemoteAccess.h"
 #include "Resources.h"
+#include "Text.h"
+#include "TextLimits.h"
 
 #include <vector>
 
@@ -28,6 +30,15 @@ bool ConfirmationDialog::onInitDialog() {
     applyUnlockStates();
     // The template's first tab stop is 変更する, so Enter confirms.
     return true;
+}
+
+void ConfirmationDialog::onOK() {
+    updateData(true);
+    if (answersFit()) endDialog(IDOK);
+}
+
+bool ConfirmationDialog::answersFit() {
+    return !editPassword || fitsField(password, PWLEN, text("パスワード"));
 }
 
 void ConfirmationDialog::onCommand(int id, int notification) {

@@ -23,11 +23,16 @@ protected:
     explicit ConfirmationDialog(resources::DialogId id);
 
     bool onInitDialog() override;
+    // Refuses, with a warning and the dialog left open, what could not be
+    // written whole.
+    void onOK() override;
     void onCommand(int id, int notification) override;
     void doDataExchange(ui::DataExchange& exchange) override;
 
     // Enables or disables each field after its box, in the dialog's order.
     virtual void applyUnlockStates();
+    // Whether what OK would write fits the entry's records; warns otherwise.
+    virtual bool answersFit();
     // Moves the controls to the members, then enables `field` while `box`
     // is ticked.
     void applyUnlock(int box, int field);

@@ -1,10 +1,17 @@
 #include "IsdnUserChangeDialog.h"
 
 #include "DataExchange.h"
+#include "Text.h"
+#include "TextLimits.h"
 
 using namespace resources;
 
 IsdnUserChangeDialog::IsdnUserChangeDialog() : ConfirmationDialog(IDD_ISDN_USER_CHANGE) {}
+
+bool IsdnUserChangeDialog::answersFit() {
+    return fitsField(newUserName, userNameRoom(newDomainLabel), text("新しいユーザー名")) &&
+           ConfirmationDialog::answersFit();
+}
 
 void IsdnUserChangeDialog::doDataExchange(ui::DataExchange& exchange) {
     ConfirmationDialog::doDataExchange(exchange);

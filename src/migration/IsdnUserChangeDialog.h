@@ -16,5 +16,6 @@ public:
     std::string newDomainLabel;
 
 protected:
+    bool answersFit() override;
     void doDataExchange(ui::DataExchange& exchange) override;
 };

@@ -1,13 +1,16 @@
 #include "MigrationDriver.h"
 
 #include "AccessPointChangeDialog.h"
+#include "ChangeMessages.h"
 #include "Cp932.h"
+#include "EntryChanges.h"
 #include "IsdnUserChangeDialog.h"
 #include "IspSettings.h"
 #include "MessageBox.h"
 #include "RasLists.h"
 #include "RasRecords.h"
 #include "RemoteAccess.h"
+#include "SetupLock.h"
 #include "Text.h"
 
 #include <cstdio>
@@ -20,13 +23,14 @@ namespace {
 const char* checkingText() { return text("ダイヤルアップネットワークをチェックしています"); }
 const char* changingText() { return text("設定を変更しています"); }
 
-void tell(const char* message) { ui::messageBox(message, MB_ICONINFORMATION | MB_OK); }
+void tell(const char* message, UINT icon = MB_ICONINFORMATION) { ui::messageBox(message, icon | MB_OK); }
 
-void tellCount(const char* format, int count) {
-    char message[256];
+void tellCount(const char* format, int count, UINT icon = MB_ICONINFORMATION) {
+    char message[512];
     std::snprintf(message, sizeof message, format, count);
-    tell(message);
+    tell(message, icon);
 }
+
 
 }  // namespace
 
@@ -53,61 +57,94 @@ MigrationDriver::~MigrationDriver() {
 }
 
 void MigrationDriver::runMigration() {
+    // Without the service there is nothing to look at, and the user is told
+    // why rather than left with no word.
+    if (remoteAccess().library == nullptr) {
+        tell(text("RASAPI32.DLL エラー"), MB_ICONWARNING);
+        return;
+    }
+    const SetupLock lock;
+    if (!lock.held()) {
+        tellAnotherSetupRuns();
+        return;
+    }
     loadAccessPointTable("APGEN.csv", generalTable);
     loadAccessPointTable("APPHS.csv", phsTable);
 
     std::vector<std::string> names;
-    if (enumerateEntryNames(remoteAccess(), names) != 0) return;
+    // A phonebook that cannot be read is not an empty one.
+    if (DWORD result = enumerateEntryNames(remoteAccess(), names); result != 0) {
+        tell(changeFailureMessage(result).c_str(), MB_ICONWARNING);
+        return;
+    }
     if (names.empty()) {
         tell(text("ダイヤルアップネットワークが設定されていません"));
         return;
     }
 
     showProgress(checkingText());
-    for (const std::string& name : names) examineEntry(name.c_str());
+    for (const std::string& name : names) {
+        // The phonebook could not be read: what was said ends the pass.
+        if (!examineEntry(name.c_str())) return hideProgress();
+    }
     hideProgress();
 
-    if (foundCount == 0) {
+    if (foundCount == 0 && unofferedCount == 0) {
         tell(text("変更が必要なダイヤルアップネットワークはありません"));
-    } else if (changedCount == 0) {
+    } else if (foundCount > 0 && changedCount == 0) {
         tellCount(text("%d個の古い設定を見つけましたが変更しませんでした"), foundCount);
-    } else {
+    } else if (changedCount > 0) {
         tellCount(text("%d個の設定を変更しました"), changedCount);
+    }
+    if (unofferedCount > 0) {
+        tellCount(text("プロバイダーの設定ファイル（ISP_INF.csv）が見つからないか読み込めないため、"
+                       "%d個の古い設定を変更できませんでした"),
+                  unofferedCount, MB_ICONWARNING);
     }
 }
 
-void MigrationDriver::examineEntry(const char* entryName) {
+bool MigrationDriver::examineEntry(const char* entryName) {
     bool passwordStored = false;
-    if (readEntry(entryName, passwordStored)) offerChange(entryName, passwordStored);
+    const Reading reading = readEntry(entryName, passwordStored);
+    if (reading == Reading::Read) offerChange(entryName, passwordStored);
     // Nothing of this entry outlives its examination.
     entryBuffer.reset();
     dialParamsBuffer.reset();
+    return reading != Reading::Failed;
 }
 
-bool MigrationDriver::readEntry(const char* entryName, bool& passwordStored) {
+MigrationDriver::Reading MigrationDriver::readEntry(const char* entryName, bool& passwordStored) {
     const RasFunctionTable& ras = remoteAccess();
-    if (ras.RasGetEntryPropertiesA == nullptr || ras.RasGetEntryDialParamsA == nullptr) return false;
+    // An entry that went away since the names were listed is simply passed;
+    // any other failure means the phonebook itself cannot be read.
+    auto failed = [this](DWORD result) {
+        if (result == ERROR_CANNOT_FIND_PHONEBOOK_ENTRY) return Reading::Skipped;
+        hideProgress();
+        tell(changeFailureMessage(result).c_str(), MB_ICONWARNING);
+        return Reading::Failed;
+    };
+    if (ras.RasGetEntryPropertiesA == nullptr || ras.RasGetEntryDialParamsA == nullptr) return failed(kRasNotBound);
     DWORD size = 0;
-    if (ras.RasGetEntryPropertiesA(nullptr, entryName, nullptr, &size, nullptr, nullptr) != ERROR_BUFFER_TOO_SMALL) {
-        return false;
-    }
+    DWORD result = ras.RasGetEntryPropertiesA(nullptr, entryName, nullptr, &size, nullptr, nullptr);
+    if (result != ERROR_BUFFER_TOO_SMALL) return failed(result);
     entryBuffer = std::make_unique<EntryBuffer>(size);
-    // A failed second read leaves no entry to look at.
-    if (ras.RasGetEntryPropertiesA(nullptr, entryName, &entryBuffer->entry(), &size, nullptr, nullptr) != 0) {
-        return false;
+    if ((result = ras.RasGetEntryPropertiesA(nullptr, entryName, &entryBuffer->entry(), &size, nullptr, nullptr)) != 0) {
+        return failed(result);
     }
     // Only modem entries are migrated.
-    if (cp932::compareAsciiNoCase(fieldText(entryBuffer->entry().szDeviceType), RASDT_Modem) != 0) return false;
+    if (cp932::compareAsciiNoCase(fieldText(entryBuffer->entry().szDeviceType), RASDT_Modem) != 0) {
+        return Reading::Skipped;
+    }
 
     dialParamsBuffer = std::make_unique<RASDIALPARAMSA>();
     dialParamsBuffer->dwSize = sizeof(RASDIALPARAMSA);
     BOOL hasPassword = FALSE;
-    if (!copyToField(dialParamsBuffer->szEntryName, entryName) ||
-        ras.RasGetEntryDialParamsA(nullptr, dialParamsBuffer.get(), &hasPassword) != 0) {
-        return false;
+    if (!copyToField(dialParamsBuffer->szEntryName, entryName)) return Reading::Skipped;
+    if ((result = ras.RasGetEntryDialParamsA(nullptr, dialParamsBuffer.get(), &hasPassword)) != 0) {
+        return failed(result);
     }
     passwordStored = hasPassword != FALSE;
-    return true;
+    return Reading::Read;
 }
 
 void MigrationDriver::offerChange(const char* entryName, bool passwordStored) {
@@ -123,13 +160,22 @@ void MigrationDriver::offerChange(const char* entryName, bool passwordStored) {
     }
     entry.modemName = fieldText(properties.szDeviceName);
 
+    // A change that cannot be made whole (no new number or domain in the
+    // provider's settings) is not offered, and counted to be told.
+    auto offer = [&](const NumberMatch& match, const std::string& newNumber, const std::string& newDomain) {
+        if (newNumber.empty() || newDomain.empty()) {
+            ++unofferedCount;
+            return;
+        }
+        offerAccessPointChange(entryName, entry, match, newNumber, newDomain);
+    };
     // A number in both tables is an ordinary line's.
     if (NumberMatch match = matchOldAccessPoint(generalTable, entry.areaCode, entry.localNumber); match.found) {
-        offerAccessPointChange(entryName, entry, match, defaultTelNumber, dialupDomain);
+        offer(match, defaultTelNumber, dialupDomain);
         return;
     }
     if (NumberMatch match = matchOldAccessPoint(phsTable, entry.areaCode, entry.localNumber); match.found) {
-        offerAccessPointChange(entryName, entry, match, defaultMobileNumber, mobileDomain);
+        offer(match, defaultMobileNumber, mobileDomain);
         return;
     }
     // The same domain before and after: nothing to move.
@@ -137,6 +183,10 @@ void MigrationDriver::offerChange(const char* entryName, bool passwordStored) {
     if (!matchIsdnAccessPoint(defaultFletsIsdnNumber, entry.areaCode, entry.localNumber)) return;
     std::string oldUserPart;
     if (!splitAtOldDomain(entry.userName, oldDomain, oldUserPart)) return;
+    if (fletsIsdnDomain.empty()) {
+        ++unofferedCount;
+        return;
+    }
     offerIsdnUserChange(entryName, entry, oldUserPart);
 }
 
@@ -152,6 +202,7 @@ void MigrationDriver::offerAccessPointChange(const char* entryName, const EntryT
     dialog.domainLabel = newDomain;
     dialog.password = entry.savedPassword.value_or("");
     dialog.modemName = entry.modemName;
+    dialog.usesAreaCodes = (entryBuffer->entry().dwfOptions & RASEO_UseCountryAndAreaCodes) != 0;
 
     hideProgress();
     if (dialog.doModal() == IDOK) {
@@ -191,10 +242,48 @@ void MigrationDriver::offerIsdnUserChange(const char* entryName, const EntryText
 void MigrationDriver::writeChange(const char* entryName, const EntryTexts& entry, const std::string& newUser,
                                   const char* newPassword, const char* newModem, const char* newNumber) {
     const RasFunctionTable& ras = remoteAccess();
+    auto refuse = [&](DWORD result) {
+        hideProgress();
+        tell(changeFailureMessage(result).c_str(), MB_ICONWARNING);
+    };
+    // Both records are made before anything is written: what does not fit
+    // is refused with the entry untouched.
+    RASDIALPARAMSA params = *dialParamsBuffer;
+    BOOL removePassword = FALSE;
     const char* savedPassword = entry.savedPassword ? entry.savedPassword->c_str() : nullptr;
-    bool dialParamsWritten = updateDialParams(ras, *dialParamsBuffer, newUser.c_str(), newPassword, savedPassword) != 0;
-    bool propertiesWritten = updateEntryProperties(ras, entryName, *entryBuffer, newNumber, newModem, true) != 0;
-    if (dialParamsWritten && propertiesWritten) ++changedCount;
+    EntryBuffer properties = *entryBuffer;
+    bool propertiesChange = false;
+    if (!updateDialParams(params, newUser.c_str(), newPassword, savedPassword, removePassword)) {
+        return refuse(kErrorNumberDoesNotFit);
+    }
+    if (DWORD result = updateEntryProperties(properties.entry(), newNumber, newModem, true, propertiesChange)) {
+        return refuse(result);
+    }
+    if (ras.RasSetEntryDialParamsA == nullptr || ras.RasSetEntryPropertiesA == nullptr) return refuse(kRasNotBound);
+    // Credentials are not changed under a connection the service cannot
+    // account for.
+    if (DWORD result = queryActiveConnections(ras); result != 0) {
+        hideProgress();
+        char message[512];
+        std::snprintf(message, sizeof message,
+                      text("ダイヤルアップネットワーク設定の変更に失敗しました\n\n"
+                           "接続中のダイヤルアップネットワークを確認できませんでした（エラーコード：%d）。"),
+                      static_cast<int>(result));
+        return tell(message, MB_ICONWARNING);
+    }
+    if (!journalOpened && !(journalOpened = journal.open(true))) return refuse(kErrorJournalUnwritable);
+
+    const ChangeResult change = changeEntry(ras, journal, ChangeKind::Change, entryName, [&]() -> DWORD {
+        if (DWORD result = ras.RasSetEntryDialParamsA(nullptr, &params, removePassword)) return result;
+        if (!propertiesChange) return 0;
+        return ras.RasSetEntryPropertiesA(nullptr, entryName, &properties.entry(), properties.size(), nullptr, 0);
+    });
+    if (change.error == 0) {
+        ++changedCount;
+        return;
+    }
+    refuse(change.error);
+    if (change.restoreError != 0) tellNotRestored(entryName, change.restoreError);
 }
 
 void MigrationDriver::showProgress(const char* text) {

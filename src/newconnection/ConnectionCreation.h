@@ -29,30 +29,21 @@ struct ConnectionRequest {
 std::string dialPrefix(bool pulse);
 
 // How many bytes of access number fit the entry's number field behind the
-// dial prefix, and how many bytes of user name fit the stored user name in
-// front of `domain` (0 when the domain alone fills it).
+// dial prefix.
 std::size_t accessNumberRoom(bool pulse);
-std::size_t userNameRoom(const std::string& domain);
 
 // Writes the entry (replacing one of the same name in any letter case), then
-// stores the user name followed by the domain and the password, then, when
-// asked, makes it the default connection. True only when the entry and its
-// user name and password were all stored. A failure to write the entry has
-// already been shown to the user.
+// stores the user name followed by the domain and the password, as one
+// change: should any step fail, the former entry with its account (or no
+// entry, where there was none) is put back. Then, when asked, it makes the
+// entry the default connection. True only when the entry and its account
+// were both stored. A failure to write the entry has already been shown to
+// the user, with its reason.
 bool createConnection(const RasFunctionTable& ras, const ConnectionRequest& request);
 
-// Writes a modem entry of the fixed options dialling `accessNumber` behind
-// the dial prefix, with the provider's name servers when its settings ask for
-// them. An entry of that name is replaced whole; should the write fail, the
-// former entry and its stored user name and password are put back. Returns 0,
-// or the error code after its message has been shown; texts that do not fit
-// the record are refused (ERROR_INVALID_PARAMETER) before anything is written.
-DWORD createEntry(const RasFunctionTable& ras, const std::string& entryName, const std::string& deviceName,
-                  const std::string& accessNumber, bool pulse);
-
-// Stores `userName` (the composed one) and `password` with the entry; an
-// empty password removes a stored one. Fails, writing nothing, when the
-// active connections cannot be asked for or a text does not fit the record;
-// fails too when the service refuses the record. Shows no message.
-bool saveDialParams(const RasFunctionTable& ras, const std::string& entryName, const std::string& userName,
-                    const std::string& password);
+// The steps of a creation. createEntry deletes an entry of that name (with
+// its stored account) and writes `entry`; saveDialParams stores the account
+// (an empty password removes a stored one). Each returns 0 or the service's
+// code, shows no message, and calls nothing the table lacks.
+DWORD createEntry(const RasFunctionTable& ras, const std::string& entryName, const RASENTRYA& entry);
+DWORD saveDialParams(const RasFunctionTable& ras, const RASDIALPARAMSA& params);

@@ -2,15 +2,18 @@
 
 #include "Backend.h"
 #include "ConnectionCreation.h"
+#include "ChangeMessages.h"
 #include "Cp932.h"
 #include "DataExchange.h"
 #include "IspSettings.h"
 #include "MessageBox.h"
 #include "Platform.h"
 #include "ProgressWindow.h"
+#include "SetupLock.h"
 #include "RasLists.h"
 #include "Resources.h"
 #include "Text.h"
+#include "TextLimits.h"
 
 #include <cstdio>
 #include <cstring>
@@ -31,17 +34,6 @@ private:
 
 void warn(const char* message) {
     ui::messageBox(message, MB_ICONWARNING | MB_OK);
-}
-
-// A text too long for the record it goes into is refused, never cut; the
-// limit is said in half-width (one byte) and full-width characters.
-bool fits(const std::string& value, std::size_t room, const char* what) {
-    if (value.size() <= room) return true;
-    char message[256];
-    std::snprintf(message, sizeof message, text("%sが長すぎます\n\n半角%d文字（全角%d文字）以内で入力してください"),
-                  what, static_cast<int>(room), static_cast<int>(room / 2));
-    warn(message);
-    return false;
 }
 
 }  // namespace
@@ -160,10 +152,7 @@ bool NewConnectionDialog::checkForm() {
     };
     // Blanks are content: only a box with nothing at all in it is empty.
     for (const auto& field : required) {
-        if (controlText(field.id).empty()) {
-            warn(field.message);
-            return false;
-        }
+        if (!requireText(controlText(field.id), field.message)) return false;
     }
     if (dialMode < 0) {
         warn(text("トーンかパルスを選択してください"));
@@ -173,10 +162,10 @@ bool NewConnectionDialog::checkForm() {
         warn(text("接続方法を選択してください"));
         return false;
     }
-    return fits(controlText(IDC_ENTRY_NAME), RAS_MaxEntryName, text("この接続に付ける名前")) &&
-           fits(controlText(IDC_USER_NAME), userNameRoom(controlText(IDC_DOMAIN)), text("ユーザー名")) &&
-           fits(controlText(IDC_PASSWORD), PWLEN, text("パスワード")) &&
-           fits(controlText(IDC_ACCESS_NUMBER), accessNumberRoom(dialMode == 1), text("アクセスポイント電話番号"));
+    return fitsField(controlText(IDC_ENTRY_NAME), RAS_MaxEntryName, text("この接続に付ける名前")) &&
+           fitsField(controlText(IDC_USER_NAME), userNameRoom(controlText(IDC_DOMAIN)), text("ユーザー名")) &&
+           fitsField(controlText(IDC_PASSWORD), PWLEN, text("パスワード")) &&
+           fitsField(controlText(IDC_ACCESS_NUMBER), accessNumberRoom(dialMode == 1), text("アクセスポイント電話番号"));
 }
 
 bool NewConnectionDialog::entryExists(const std::string& name) const {
@@ -200,6 +189,13 @@ void NewConnectionDialog::onOK() {
         if (ui::messageBox(question, MB_OKCANCEL | MB_ICONQUESTION) != IDOK) return;
     }
 
+    // The whole change, from the former entry's reading to its replacement,
+    // is made while no other Kivora changes entries.
+    const SetupLock lock;
+    if (!lock.held()) {
+        tellAnotherSetupRuns();
+        return;
+    }
     bool created = false;
     {
         // No messages are processed while the phonebook is written, so the

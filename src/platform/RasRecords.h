@@ -4,7 +4,7 @@
 // password would silently be another one.
 #pragma once
 
-#include "windows.h"
+#include "ras.h"
 
 #include <cstddef>
 #include <cstring>
@@ -38,3 +38,20 @@ bool copyToField(char (&field)[N], std::string_view text) {
     field[text.size()] = '\0';
     return true;
 }
+
+// An entry's properties in a buffer of the size the service reported for it,
+// and never smaller than a whole record, so every field can be read whatever
+// size was reported. dwSize carries that size, as the service expects it back.
+class EntryBuffer {
+public:
+    explicit EntryBuffer(DWORD reportedSize) : records_(recordsFor<RASENTRYA>(reportedSize)), size_(reportedSize) {
+        records_.front().dwSize = reportedSize;
+    }
+    RASENTRYA& entry() { return records_.front(); }
+    const RASENTRYA& entry() const { return records_.front(); }
+    DWORD size() const { return size_; }
+
+private:
+    std::vector<RASENTRYA> records_;
+    DWORD size_;
+};

@@ -9,6 +9,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
+#include <functional>
 #include <iostream>
 #include <map>
 #include <string>
@@ -94,13 +96,6 @@ TEST_F(Migration, WithoutEntriesOnlyThatIsSaidAndTheProgressWindowNeverShows) {
                 ElementsAre("run 102", "> click 1001", "hide 102", "create 132",
                             information("ダイヤルアップネットワークが設定されていません"), "> answer OK",
                             "destroy 132", "end 102 1", "exit 0"));
-
-    // A phonebook that cannot be listed ends the pass without a word.
-    sys({"fault", "RasEnumEntriesA", "621"});
-    sys.addEntry("東京", {"szLocalPhoneNumber=03-5550-1234"}, "taro@old.example");
-    outcome = migrate("");
-    EXPECT_THAT(outcome.transcript,
-                ElementsAre("run 102", "> click 1001", "hide 102", "create 132", "destroy 132", "end 102 1", "exit 0"));
 }
 
 TEST_F(Migration, EntriesThatDoNotQualifyAreNeverOffered) {
@@ -383,87 +378,143 @@ TEST_F(Migration, TheProviderDecidesTheNameServers) {
     EXPECT_EQ(entry["ipaddrDnsAlt"], "10.0.0.2");
 }
 
-TEST_F(Migration, AFailedWriteIsReportedNotCountedAndThePassGoesOn) {
-    const std::vector<std::pair<std::string, std::string>> faults = {
-        {"610", "アドレスまたは参照先のバッファが無効です。"},
-        {"621", "電話帳が壊れているか、必要なコンポーネントがありません。"},
-        {"14", "モデムを検出できませんでした。接続されているか確認してください。"},
-        {"1784", "現在使用中の環境ではダイヤルアップネットワークを作成できません。\\n"
-                 "適切な環境にしてから再度チャレンジしてください。"},
-        {"5", "エラーコード：5"},
+// Whatever step of a confirmed change fails, the entry is put back whole and
+// the failure told; only changes that landed whole are counted.
+TEST_F(Migration, AChangeThatFailsAtAnyStepIsPutBackAndTold) {
+    const std::vector<std::pair<std::vector<std::string>, std::vector<std::string>>> cases = {
+        {{"RasEnumConnectionsA", "5", "--times", "1"},
+         {failure("接続中のダイヤルアップネットワークを確認できませんでした（エラーコード：5）。")}},
+        {{"RasSetEntryDialParamsA", "5", "--times", "1"}, {failure("エラーコード：5")}},
+        {{"RasSetEntryPropertiesA", "610", "--times", "1"}, {failure("アドレスまたは参照先のバッファが無効です。")}},
+        {{"RasSetEntryPropertiesA", "621", "--times", "1"},
+         {failure("電話帳が壊れているか、必要なコンポーネントがありません。")}},
+        {{"RasSetEntryPropertiesA", "14", "--times", "1"},
+         {failure("モデムを検出できませんでした。接続されているか確認してください。")}},
+        {{"RasSetEntryPropertiesA", "1784", "--times", "1"},
+         {failure("現在使用中の環境ではダイヤルアップネットワークを作成できません。\\n"
+                  "適切な環境にしてから再度チャレンジしてください。")}},
+        // Refused for good: the put-back fails too, and that is said.
+        {{"RasSetEntryPropertiesA", "5"},
+         {failure("エラーコード：5"), warning("[失敗6]を元の設定に戻せませんでした\\n\\nエラーコード：5")}},
     };
     std::string script;
     std::vector<std::string> expected;
-    for (const auto& [code, reason] : faults) {
-        sys.addEntry("失敗" + code, {"szLocalPhoneNumber=03-5550-1234"}, "a@old.example");
-        sys({"fault", "RasSetEntryPropertiesA", code, "--entry", "失敗" + code});
-        script += "click 1\nanswer OK\n";
-        expected.push_back(failure(reason));
+    std::vector<std::string> before;
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        const std::string name = "失敗" + std::to_string(i);
+        sys.addEntry(name, {"szLocalPhoneNumber=03-5550-1234"}, "a@old.example", "pw");
+        std::vector<std::string> fault{"fault"};
+        fault.insert(fault.end(), cases[i].first.begin(), cases[i].first.end());
+        if (fault[1] != "RasEnumConnectionsA") fault.insert(fault.end(), {"--entry", name});
+        sys(fault);
+        before.push_back(sys({"show", name, "--reveal"}));
+        script += "click 1\n";
+        for (const std::string& box : cases[i].second) script += "answer OK\n", expected.push_back(box);
     }
     sys.addEntry("成功", {"szLocalPhoneNumber=03-5550-1234"}, "b@old.example");
     expected.push_back(information("1個の設定を変更しました"));
     Outcome outcome = migrate(script + "click 1\nanswer OK\n");
     EXPECT_EQ(linesOf(outcome, "message"), expected);
-    // The user name was written first and stays written.
-    EXPECT_EQ(field("失敗610", "szUserName"), "a@dial.example");
-    EXPECT_EQ(field("失敗610", "szLocalPhoneNumber"), "03-5550-1234");
-    EXPECT_EQ(field("成功", "szLocalPhoneNumber"), "0570-000-111");
-
-    // Every write failing: found, but nothing was changed.
-    outcome = migrate(script + "answer OK\n");
-    EXPECT_THAT(linesOf(outcome, "message"), Contains(information("5個の古い設定を見つけましたが変更しませんでした")));
-}
-
-TEST_F(Migration, AFailedDialParameterWriteIsSilentButNotCounted) {
-    sys.addEntry("一", {"szLocalPhoneNumber=03-5550-1234"}, "a@old.example");
-    sys.addEntry("二", {"szLocalPhoneNumber=03-5550-1234"}, "b@old.example");
-    // While the active connections cannot be listed, no credentials change.
-    sys({"fault", "RasEnumConnectionsA", "621", "--times", "1"});
-    sys({"fault", "RasSetEntryDialParamsA", "621", "--entry", "二"});
-    Outcome outcome = migrate("click 1\nclick 1\nanswer OK\n");
-    EXPECT_THAT(linesOf(outcome, "message"),
-                ElementsAre(information("2個の古い設定を見つけましたが変更しませんでした")));
-    for (const char* name : {"一", "二"}) {
-        SCOPED_TRACE(name);
-        EXPECT_EQ(field(name, "szLocalPhoneNumber"), "0570-000-111");
-        EXPECT_THAT(field(name, "szUserName"), HasSubstr("@old.example"));
+    for (std::size_t i = 0; i + 1 < cases.size(); ++i) {
+        EXPECT_EQ(sys({"show", "失敗" + std::to_string(i), "--reveal"}), before[i]) << i;
     }
+    EXPECT_EQ(field("成功", "szLocalPhoneNumber"), "0570-000-111");
 }
 
-TEST_F(Migration, ANumberTooLongForTheEntryIsRefusedRatherThanCut) {
-    const std::string refused = failure("エラーコード：536870913");
+// The dialog refuses what could not be written whole, says which field, and
+// stays open with the user's text; the widest that fits is written whole.
+TEST_F(Migration, TheDialogRefusesWhatCannotBeWrittenWhole) {
+    const auto tooLong = [](const std::string& field, int room) {
+        return warning(field + "が長すぎます\\n\\n半角" + std::to_string(room) + "文字（全角" +
+                       std::to_string(room / 2) + "文字）以内で入力してください");
+    };
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"set 1005 \n", warning("新しい電話番号が入力されていません")},
+        {"set 1005 01234567890-123\n", tooLong("新しい電話番号の市外局番", 10)},
+        {"set 1005 03-" + std::string(129, '1') + "\n", tooLong("新しい電話番号", 128)},
+        {"click 1011\nset 1001 \n", warning("ユーザー名が入力されていません")},
+        {"click 1011\nset 1001 " + std::string(244, 'u') + "\n", tooLong("ユーザー名", 243)},
+        {"click 1012\nset 1002 " + std::string(257, 'p') + "\n", tooLong("パスワード", 256)},
+    };
     sys.addEntry("市外局番", {kAreaCodes, "szAreaCode=03", "szLocalPhoneNumber=5550-1234"}, "a@old.example");
-    sys.addEntry("局番なし", {"szLocalPhoneNumber=03-5550-1234"}, "b@old.example");
-    std::string longLocal(129, '1');
-    Outcome outcome = migrate("set 1005 01234567890-123\nclick 1\nanswer OK\nset 1005 " + longLocal +
-                              "\nclick 1\nanswer OK\nanswer OK\n");
-    EXPECT_THAT(linesOf(outcome, "message"),
-                ElementsAre(refused, refused, information("2個の古い設定を見つけましたが変更しませんでした")));
-    EXPECT_EQ(field("市外局番", "szAreaCode"), "03");
-    EXPECT_EQ(field("局番なし", "szLocalPhoneNumber"), "03-5550-1234");
+    const std::string before = sys({"show", "市外局番", "--reveal"});
+    for (const auto& [actions, box] : cases) {
+        SCOPED_TRACE(actions);
+        Outcome outcome = migrate(actions + "click 1\nanswer OK\nclick 2\nanswer OK\n");
+        EXPECT_THAT(linesOf(outcome, "message"),
+                    ElementsAre(box, information("1個の古い設定を見つけましたが変更しませんでした")));
+        EXPECT_THAT(outcome.transcript, Contains("end 134 2"));
+        EXPECT_EQ(sys({"show", "市外局番", "--reveal"}), before);
+    }
 
-    // The widest that fits is written whole: 10 digits of area code, 128 of number.
-    sys({"credentials", "市外局番", "a@old.example"});
-    sys({"credentials", "局番なし", "b@old.example"});
-    outcome = migrate("set 1005 0123456789-" + std::string(128, '2') + "\nclick 1\nset 1005 " +
-                      std::string(128, '3') + "\nclick 1\nanswer OK\n");
-    EXPECT_THAT(linesOf(outcome, "message"), ElementsAre(information("2個の設定を変更しました")));
+    Outcome outcome = migrate("set 1005 0123456789-" + std::string(128, '2') + "\nclick 1011\nset 1001 " +
+                              std::string(243, 'u') + "\nclick 1\nanswer OK\n");
+    EXPECT_THAT(linesOf(outcome, "message"), ElementsAre(information("1個の設定を変更しました")));
     EXPECT_EQ(field("市外局番", "szAreaCode"), "0123456789");
     EXPECT_EQ(field("市外局番", "szLocalPhoneNumber"), std::string(128, '2'));
-    EXPECT_EQ(field("局番なし", "szLocalPhoneNumber"), std::string(128, '3'));
+    EXPECT_EQ(field("市外局番", "szUserName"), std::string(243, 'u') + "@dial.example");
 }
 
-TEST_F(Migration, AnEntryThatCannotBeReadIsSkipped) {
-    for (const char* name : {"大きさ", "二度目", "認証"}) {
-        sys.addEntry(name, {"szLocalPhoneNumber=03-5550-1234"}, "a@old.example");
+// Without the provider's new number or domain a change could not be made
+// whole: it is not offered, and the user learns why.
+TEST_F(Migration, WithoutTheNewNumberOrDomainNothingIsOfferedAndThatIsTold) {
+    Settings noNumber = kSettings, noDomain = kSettings;
+    noNumber.erase("DefaultTelNumber");
+    noDomain.erase("DialupDomain");
+    sys.addEntry("東京", {"szLocalPhoneNumber=03-5550-1234"}, "a@old.example");
+    const std::string before = sys({"show", "東京", "--reveal"});
+    for (const char* variant : {"no number", "no domain", "no file", "a directory"}) {
+        SCOPED_TRACE(variant);
+        provide(variant == std::string("no domain") ? noDomain : noNumber, {"旧東京,03-5550-1234"}, {});
+        if (variant == std::string("no file") || variant == std::string("a directory")) {
+            std::filesystem::remove(program.directory() + "/ISP_INF.csv");
+        }
+        if (variant == std::string("a directory")) program.addDirectory("ISP_INF.csv");
+        Outcome outcome = migrate("answer OK\n");
+        EXPECT_THAT(linesOf(outcome, "message"),
+                    ElementsAre(warning("プロバイダーの設定ファイル（ISP_INF.csv）が見つからないか読み込めないため、"
+                                        "1個の古い設定を変更できませんでした")));
+        EXPECT_THAT(outcome.transcript, Not(Contains("run 134")));
+        EXPECT_EQ(sys({"show", "東京", "--reveal"}), before);
+        std::filesystem::remove(program.directory() + "/ISP_INF.csv");
     }
-    sys({"fault", "RasGetEntryPropertiesA", "621", "--entry", "大きさ"});
-    // The size query answers 603 without a size; the read that follows fails.
-    sys({"fault", "RasGetEntryPropertiesA", "603", "--entry", "二度目", "--times", "1"});
-    sys({"fault", "RasGetEntryDialParamsA", "621", "--entry", "認証"});
-    Outcome outcome = migrate("answer OK\n");
-    EXPECT_THAT(linesOf(outcome, "message"),
-                ElementsAre(information("変更が必要なダイヤルアップネットワークはありません")));
+}
+
+// A phonebook or credentials file that cannot be read is not an empty one:
+// the pass tells why and ends, writing nothing. An entry that is merely gone
+// is passed over.
+TEST(MigrationStore, WhatCannotBeReadIsToldAndNothingIsWritten) {
+    const std::string damaged = failure("電話帳が壊れているか、必要なコンポーネントがありません。");
+    const std::vector<std::pair<std::function<void(Installation&)>, std::string>> cases = {
+        {[](Installation& at) { at.sys({"fault", "RasEnumEntriesA", "621"}); }, damaged},
+        {[](Installation& at) { at.sys({"fault", "RasGetEntryPropertiesA", "621", "--entry", "一"}); }, damaged},
+        {[](Installation& at) { at.sys({"fault", "RasGetEntryDialParamsA", "5", "--entry", "一"}); },
+         failure("エラーコード：5")},
+        {[](Installation& at) { testsupport::writeFile(at.program.systemRoot() + "/phonebook.txt", "\x01\xff[\n"); },
+         damaged},
+        {[](Installation& at) { testsupport::writeFile(at.program.systemRoot() + "/credentials.txt", "\x01\xff[\n"); },
+         damaged},
+        {[](Installation& at) { std::filesystem::remove(at.program.directory() + "/librasapi32.so"); },
+         warning("RASAPI32.DLL エラー")},
+    };
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        SCOPED_TRACE(i);
+        Installation at;
+        for (const char* name : {"一", "二"}) at.sys.addEntry(name, {"szLocalPhoneNumber=03-5550-1234"}, "a@old.example");
+        cases[i].first(at);
+        const std::string phonebook = testsupport::readFile(at.program.systemRoot() + "/phonebook.txt");
+        const std::string credentials = testsupport::readFile(at.program.systemRoot() + "/credentials.txt");
+        Outcome outcome = at.migrate("answer OK\n");
+        EXPECT_THAT(linesOf(outcome, "message"), ElementsAre(cases[i].second));
+        EXPECT_THAT(outcome.transcript, Not(Contains("run 134")));
+        EXPECT_EQ(testsupport::readFile(at.program.systemRoot() + "/phonebook.txt"), phonebook);
+        EXPECT_EQ(testsupport::readFile(at.program.systemRoot() + "/credentials.txt"), credentials);
+    }
+    Installation at;
+    for (const char* name : {"一", "二"}) at.sys.addEntry(name, {"szLocalPhoneNumber=03-5550-1234"}, "a@old.example");
+    at.sys({"fault", "RasGetEntryPropertiesA", "623", "--entry", "一"});
+    EXPECT_THAT(linesOf(at.migrate("click 2\nanswer OK\n"), "message"),
+                ElementsAre(information("1個の古い設定を見つけましたが変更しませんでした")));
 }
 
 // A large phonebook: 1,000 entries, every tenth dialling a retired number.

@@ -222,29 +222,44 @@ TEST(NewConnection, AnExistingNameInAnyCaseIsAskedAboutAfterTheChecksAndReplaced
     EXPECT_EQ(fields["szPassword"], "secret");
 }
 
-TEST(NewConnection, AFailedWriteShowsItsReasonThenTheFailureAndPutsTheFormerEntryBack) {
+// An overwrite is one change: whichever step fails, the former entry and its
+// account are put back, and a put-back that fails too is said.
+TEST(NewConnection, AFailedOverwriteShowsItsReasonThenTheFailureAndPutsTheFormerEntryBack) {
     const std::string heading = "ダイヤルアップネットワーク設定の作成に失敗しました\\n\\n";
-    const std::map<std::string, std::string> reasons = {
-        {"610", "アドレスまたは参照先のバッファが無効です。"},
-        {"621", "電話帳が壊れているか、必要なコンポーネントがありません。"},
-        {"14", "モデムを検出できませんでした。接続されているか確認してください。"},
-        {"1784",
-         "現在使用中の環境ではダイヤルアップネットワークを作成できません。\\n"
-         "適切な環境にしてから再度チャレンジしてください。"},
-        {"624", "エラーコード：624"},
+    const std::vector<std::pair<std::vector<std::string>, std::vector<std::string>>> cases = {
+        {{"RasSetEntryPropertiesA", "610", "--times", "1"}, {warning(heading + "アドレスまたは参照先のバッファが無効です。")}},
+        {{"RasSetEntryPropertiesA", "621", "--times", "1"},
+         {warning(heading + "電話帳が壊れているか、必要なコンポーネントがありません。")}},
+        {{"RasSetEntryPropertiesA", "14", "--times", "1"},
+         {warning(heading + "モデムを検出できませんでした。接続されているか確認してください。")}},
+        {{"RasSetEntryPropertiesA", "1784", "--times", "1"},
+         {warning(heading +
+                  "現在使用中の環境ではダイヤルアップネットワークを作成できません。\\n"
+                  "適切な環境にしてから再度チャレンジしてください。")}},
+        {{"RasSetEntryPropertiesA", "624", "--times", "1"}, {warning(heading + "エラーコード：624")}},
+        {{"RasSetEntryDialParamsA", "5", "--times", "1"}, {}},
+        {{"RasEnumConnectionsA", "5", "--times", "1"}, {}},
+        {{"RasSetEntryPropertiesA", "5"},
+         {warning(heading + "エラーコード：5"), warning("[Kivora]を元の設定に戻せませんでした\\n\\nエラーコード：5")}},
     };
-    for (const auto& [code, reason] : reasons) {
-        SCOPED_TRACE(code);
+    for (const auto& [fault, boxes] : cases) {
+        SCOPED_TRACE(fault[0] + " " + fault[1]);
         Program program;
         prepareOverwrite(program);
-        const auto before = entry(program, "Kivora");
-        sys(program, {"fault", "RasSetEntryPropertiesA", code, "--times", "1"});
-        auto outcome = program.run(submit("Kivora") + "answer OK\nanswer OK\nanswer OK\n");
-        EXPECT_THAT(messages(outcome),
-                    ElementsAre(::testing::StartsWith("message question"), warning(heading + reason), kFailed));
+        const std::string before = sys(program, {"show", "Kivora", "--reveal"});
+        std::vector<std::string> arguments{"fault"};
+        arguments.insert(arguments.end(), fault.begin(), fault.end());
+        sys(program, arguments);
+        auto outcome = program.run(submit("Kivora") + "answer OK\n" + (boxes.size() == 2 ? "answer OK\n" : "") +
+                                   (boxes.empty() ? "" : "answer OK\n") + "answer OK\n");
+        Lines expected{"message question okcancel \"Kivora\" \"[Kivora]は既に存在します\\n\\n上書きしてよろしいですか？\""};
+        expected.insert(expected.end(), boxes.begin(), boxes.end());
+        expected.push_back(kFailed);
+        EXPECT_EQ(messages(outcome), expected);
         EXPECT_EQ(outcome.transcript.back(), "exit 0");
-        EXPECT_EQ(entry(program, "Kivora"), before);
-        EXPECT_EQ(before.at("szPassword"), "oldpass");
+        if (fault.size() > 2) {
+            EXPECT_EQ(sys(program, {"show", "Kivora", "--reveal"}), before);
+        }
         EXPECT_THAT(sysLines(program, {"registry"}), IsEmpty());
     }
 }
@@ -259,12 +274,12 @@ TEST(NewConnection, TheAccountIsStoredBesideActiveConnectionsAndItsRefusalFailsT
     EXPECT_THAT(messages(program.run(submit("a") + "answer OK\n")), ElementsAre(kCreated));
     EXPECT_EQ(entry(program, "a")["szPassword"], "secret");
 
-    // The entry stays, without an account, and is not made the default.
+    // Without its account the entry is not kept, nor made the default.
     for (const char* fault : {"RasEnumConnectionsA", "RasSetEntryDialParamsA"}) {
         SCOPED_TRACE(fault);
         sys(program, {"fault", fault, "621", "--times", "1"});
         EXPECT_THAT(messages(program.run(submit(fault) + "answer OK\n")), ElementsAre(kFailed));
-        EXPECT_EQ(entry(program, fault)["szUserName"], "");
+        EXPECT_THAT(sysLines(program, {"entries"}), Not(Contains(fault)));
         EXPECT_THAT(sysLines(program, {"registry"}), Not(Contains(EndsWith(fault))));
     }
 }

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
+#include <csignal>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -28,6 +29,28 @@ void Program::addDirectory(const std::string& name) { fs::create_directory(direc
 
 Outcome Program::run(const std::string& script, const std::map<std::string, std::string>& environment,
                      const std::string& workingDirectory) const {
+    return collect(start(script, environment, workingDirectory, {}));
+}
+
+Outcome Program::runWith(const std::vector<std::string>& arguments, const std::string& script) const {
+    return collect(start(script, {}, {}, arguments));
+}
+
+bool Program::runKilledAfter(const std::string& script, std::chrono::microseconds delay) const {
+    const pid_t child = start(script, {}, {}, {});
+    const auto deadline = std::chrono::steady_clock::now() + delay;
+    int status = 0;
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (waitpid(child, &status, WNOHANG) == child) return false;
+        usleep(200);
+    }
+    kill(child, SIGKILL);
+    EXPECT_EQ(waitpid(child, &status, 0), child);
+    return WIFSIGNALED(status);
+}
+
+int Program::start(const std::string& script, const std::map<std::string, std::string>& environment,
+                   const std::string& workingDirectory, const std::vector<std::string>& arguments) const {
     std::string scriptPath = scratch_.file("script");
     std::string transcriptPath = scratch_.file("transcript");
     std::string outputPath = scratch_.file("stdout");
@@ -55,22 +78,30 @@ Outcome Program::run(const std::string& script, const std::map<std::string, std:
     envp.push_back(nullptr);
 
     std::string executable = directory_.file("kivora");
+    std::vector<std::string> words{executable};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& word : words) argv.push_back(word.data());
+    argv.push_back(nullptr);
     pid_t child = fork();
     if (child == 0) {
         if (!workingDirectory.empty() && chdir(workingDirectory.c_str()) != 0) _exit(126);
         if (!freopen(outputPath.c_str(), "w", stdout) || !freopen(errorPath.c_str(), "w", stderr)) _exit(126);
-        char* argv[] = {executable.data(), nullptr};
-        execve(executable.c_str(), argv, envp.data());
+        execve(executable.c_str(), argv.data(), envp.data());
         _exit(127);
     }
+    return child;
+}
+
+Outcome Program::collect(int child) const {
     Outcome outcome;
     int status = 0;
     EXPECT_EQ(waitpid(child, &status, 0), child);
     outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::istringstream transcript(readFile(transcriptPath));
+    std::istringstream transcript(readFile(scratch_.file("transcript")));
     for (std::string line; std::getline(transcript, line);) outcome.transcript.push_back(line);
-    outcome.standardOutput = readFile(outputPath);
-    outcome.standardError = readFile(errorPath);
+    outcome.standardOutput = readFile(scratch_.file("stdout"));
+    outcome.standardError = readFile(scratch_.file("stderr"));
     return outcome;
 }
 

@@ -4,6 +4,7 @@
 
 #include "TempSystemRoot.h"
 
+#include <chrono>
 #include <map>
 #include <string>
 #include <vector>
@@ -34,8 +35,18 @@ public:
     // unless the environment names it empty.
     Outcome run(const std::string& script, const std::map<std::string, std::string>& environment = {},
                 const std::string& workingDirectory = {}) const;
+    // The same with command-line arguments.
+    Outcome runWith(const std::vector<std::string>& arguments, const std::string& script) const;
+    // Runs the program and kills it with SIGKILL after `delay`; true when the
+    // kill came before it ended by itself.
+    bool runKilledAfter(const std::string& script, std::chrono::microseconds delay) const;
 
 private:
+    // Starts the program; the caller waits for it.
+    int start(const std::string& script, const std::map<std::string, std::string>& environment,
+              const std::string& workingDirectory, const std::vector<std::string>& arguments) const;
+    Outcome collect(int child) const;
+
     TempDir directory_;
     TempDir scratch_;
     TempSystemRoot systemRoot_;

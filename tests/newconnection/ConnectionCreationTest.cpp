@@ -2,6 +2,7 @@
 // to: it offers no modem then.
 #include "ConnectionCreation.h"
 #include "Cp932.h"
+#include "RasLists.h"
 #include "RecordingBackend.h"
 
 #include <gtest/gtest.h>
@@ -14,7 +15,7 @@ TEST(ConnectionCreation, AnUnboundTableFailsWithoutBeingCalled) {
     RecordingBackend backend;
     const RasFunctionTable unbound;
     EXPECT_FALSE(createConnection(unbound, kRequest));
-    EXPECT_FALSE(saveDialParams(unbound, "a", "taro", "secret"));
+    EXPECT_EQ(saveDialParams(unbound, RASDIALPARAMSA{}), kRasNotBound);
     ASSERT_EQ(backend.shown.size(), 1u);
     EXPECT_EQ(cp932::toUtf8(backend.shown[0].text),
               "ダイヤルアップネットワーク設定の作成に失敗しました\n\nエラーコード：127");
