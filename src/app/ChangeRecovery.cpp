@@ -34,7 +34,7 @@ std::string counted(const char* format, int count) {
 
 void recoverInterruptedChanges() {
     const SetupLock lock;
-    if (!lock.held() || remoteAccess().library == nullptr) return;
+    if (!lock.held() || !isBound(remoteAccess())) return;
     const RecoveryReport report = recoverUnfinishedChanges(remoteAccess());
     if (!report.restored.empty()) {
         ui::messageBox(listing(text("前回、設定の変更中にKivoraが終了したため、次の設定を変更前に戻しました"),
@@ -59,7 +59,7 @@ void recoverInterruptedChanges() {
 }
 
 void undoLastMigration() {
-    if (remoteAccess().library == nullptr) {
+    if (!isBound(remoteAccess())) {
         ui::messageBox(text("RASAPI32.DLL エラー"), MB_ICONWARNING | MB_OK);
         return;
     }

@@ -59,7 +59,7 @@ MigrationDriver::~MigrationDriver() {
 void MigrationDriver::runMigration() {
     // Without the service there is nothing to look at, and the user is told
     // why rather than left with no word.
-    if (remoteAccess().library == nullptr) {
+    if (!isBound(remoteAccess())) {
         tell(text("RASAPI32.DLL エラー"), MB_ICONWARNING);
         return;
     }

@@ -31,5 +31,11 @@ RasFunctionTable& remoteAccess();
 // RasHangUpA is refused with a warning and the table emptied.
 void bindRemoteAccess(RasFunctionTable& table);
 
+// Whether the table holds a bound library's entry points (the two that
+// binding requires are there).
+inline bool isBound(const RasFunctionTable& table) {
+    return table.RasDialA != nullptr && table.RasHangUpA != nullptr;
+}
+
 // Frees the library and clears every entry. Harmless when nothing is bound.
 void unbindRemoteAccess(RasFunctionTable& table);
