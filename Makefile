@@ -11,6 +11,8 @@ SOAK_WRITERS ?= 4
 SOAK_MIGRATION_KILLS ?= 200
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
+# Our own builds hold our code to warnings as errors.
+WERROR = -DKIVORA_WERROR=ON
 
 BENCHMARKS = ras logo startup migration
 
@@ -22,7 +24,7 @@ bootstrap:
 	@scripts/bootstrap
 
 $(BUILD)/CMakeCache.txt: | bootstrap
-	cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS)
+	cmake -S . -B $(BUILD) -G Ninja $(WERROR) $(CMAKE_FLAGS)
 
 configure: bootstrap $(BUILD)/CMakeCache.txt
 
@@ -33,7 +35,7 @@ test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 test-asan: bootstrap
-	cmake -S . -B $(ASAN_BUILD) -G Ninja -DKIVORA_SANITIZE=ON $(CMAKE_FLAGS)
+	cmake -S . -B $(ASAN_BUILD) -G Ninja -DKIVORA_SANITIZE=ON $(WERROR) $(CMAKE_FLAGS)
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ctest --output-on-failure -j $(JOBS)
 
@@ -49,7 +51,7 @@ bench: build
 # Each fuzz target (all, or those named in FUZZ_TARGETS) for FUZZ_SECONDS,
 # built by clang under ASan and UBSan in a tree of its own; see fuzz/run.
 fuzz: bootstrap
-	cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DKIVORA_FUZZ=ON -DKIVORA_BUILD_TESTS=OFF $(CMAKE_FLAGS)
+	cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DKIVORA_FUZZ=ON -DKIVORA_BUILD_TESTS=OFF $(WERROR) $(CMAKE_FLAGS)
 	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz-targets
 	fuzz/run $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZ_TARGETS)
 

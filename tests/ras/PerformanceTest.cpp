@@ -1,6 +1,7 @@
-// A phonebook of 10,000 entries: reading one entry must not cost a parse of
-// the whole file while the file has not changed, nor after another process
-// appended a change to its journal.
+// A phonebook of 10,000 entries kept between calls still answers what another
+// process changed: after a write of its own, and after another process
+// appended a change to the journal. How fast it answers is measured by the
+// remote-access benchmark (make bench), not asserted here.
 #include "Phonebook.h"
 #include "RasLibrary.h"
 #include "RunProcess.h"
@@ -8,23 +9,9 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <chrono>
-#include <iostream>
-
 using namespace rastest;
 
-namespace {
-
-using Clock = std::chrono::steady_clock;
-
-double microsecondsSince(Clock::time_point start) {
-    return std::chrono::duration<double, std::micro>(Clock::now() - start).count();
-}
-
-}  // namespace
-
-TEST(RasPerformance, TenThousandEntriesCostAParseOnlyWhenTheFileChanged) {
+TEST(RasKeptPhonebook, TenThousandEntriesAnswerEveryChangeWhoeverMadeIt) {
     testsupport::TempSystemRoot root;
     standin::ras::Phonebook phonebook;
     for (int i = 0; i < 10000; ++i) {
@@ -37,36 +24,16 @@ TEST(RasPerformance, TenThousandEntriesCostAParseOnlyWhenTheFileChanged) {
     auto get = [&] {
         entry.dwSize = sizeof entry;
         DWORD size = sizeof entry;
-        auto start = Clock::now();
         EXPECT_EQ(ras().RasGetEntryPropertiesA(nullptr, name.c_str(), &entry, &size, nullptr, nullptr),
                   ERROR_SUCCESS);
-        return microsecondsSince(start);
+        return std::string(entry.szLocalPhoneNumber);
     };
-
-    ras();  // loaded before the clock runs
-    double firstCall = get();
-    std::vector<double> unchanged;
-    for (int i = 0; i < 200; ++i) unchanged.push_back(get());
-    std::sort(unchanged.begin(), unchanged.end());
-    EXPECT_STREQ(entry.szLocalPhoneNumber, "0570-9999");
-
-    auto start = Clock::now();
+    EXPECT_EQ(get(), "0570-9999");
+    EXPECT_EQ(get(), "0570-9999");
     EXPECT_EQ(setEntry(name, modemEntry("03-1234")), ERROR_SUCCESS);
-    double write = microsecondsSince(start);
-
-    // Another process appends a change; the kept phonebook reads only that.
+    EXPECT_EQ(get(), "03-1234");
     ASSERT_EQ(testsupport::runProcess({KIVORA_BIN_DIR "/kivora-sys", "put", "接続9999", "szLocalPhoneNumber=03-5678"})
                   .status,
               0);
-    double afterAppend = get();
-    EXPECT_STREQ(entry.szLocalPhoneNumber, "03-5678");
-
-    std::cout << "10,000 entries: first RasGetEntryPropertiesA (parse) " << firstCall
-              << " us; unchanged: median " << unchanged[unchanged.size() / 2] << " us, slowest "
-              << unchanged.back() << " us; RasSetEntryPropertiesA " << write
-              << " us; after another process appended " << afterAppend << " us\n";
-    // A re-parse costs milliseconds; a lookup in the kept phonebook, microseconds.
-    EXPECT_LT(unchanged[unchanged.size() / 2], firstCall / 10);
-    EXPECT_LT(unchanged[unchanged.size() / 2], 1000.0);
-    EXPECT_LT(afterAppend, firstCall / 10);
+    EXPECT_EQ(get(), "03-5678");
 }

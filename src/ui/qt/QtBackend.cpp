@@ -11,36 +11,21 @@
 #include <QPushButton>
 #include <QStyleFactory>
 
+#include <xcb/xcb.h>
+
 #include <cstdlib>
-#include <cstring>
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
 
 namespace ui {
 
 namespace {
 
-// Whether an X server answers on a local display such as ":0" or ":1.0".
-// Qt aborts when it cannot connect, so we ask first.
-bool localX11DisplayAnswers(const std::string& display) {
-    std::size_t colon = display.rfind(':');
-    if (colon == std::string::npos) return false;
-    std::string host = display.substr(0, colon);
-    if (!host.empty() && host != "unix") return true;  // remote: let Qt find out
-    std::string number = display.substr(colon + 1);
-    number = number.substr(0, number.find('.'));
-    if (number.empty()) return false;
-    std::string path = "/tmp/.X11-unix/X" + number;
-
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    if (path.size() >= sizeof address.sun_path) return false;
-    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
-    int fd = socket(AF_UNIX, SOCK_STREAM, 0);
-    if (fd < 0) return false;
-    bool answered = connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-    close(fd);
+// Whether an X server answers on `display`, asked the way Qt will connect
+// (abstract sockets, XAUTHORITY and forwarded displays included): Qt aborts
+// when it cannot connect, so we ask first.
+bool x11DisplayAnswers(const std::string& display) {
+    xcb_connection_t* connection = xcb_connect(display.c_str(), nullptr);
+    const bool answered = xcb_connection_has_error(connection) == 0;
+    xcb_disconnect(connection);
     return answered;
 }
 
@@ -58,7 +43,7 @@ std::optional<std::string> QtBackend::displayProblem() {
     bool wayland = platform.rfind("wayland", 0) == 0 || (platform.empty() && !environment("WAYLAND_DISPLAY").empty());
     if (!platform.empty() && !x11 && !wayland) return std::nullopt;  // offscreen, vnc, ...
     if (wayland && !environment("WAYLAND_DISPLAY").empty()) return std::nullopt;
-    if (x11 && !display.empty() && localX11DisplayAnswers(display)) return std::nullopt;
+    if (x11 && !display.empty() && x11DisplayAnswers(display)) return std::nullopt;
     return std::string("kivora: no display to open windows on") +
            (display.empty() ? "" : " (" + display + " does not answer)") +
            "; run it under xvfb-run, or headless with KIVORA_UI=script (see docs/automation.md)";
