@@ -11,6 +11,7 @@
 #include <io.h>
 #else
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -117,7 +118,22 @@ std::string journalFolder() {
     std::string folder = std::string(appData) + "/Kivora";
     std::error_code error;
     std::filesystem::create_directories(folder, error);
+    if (!error) std::filesystem::permissions(folder, std::filesystem::perms::owner_all, error);
     return error ? std::string() : folder;
+}
+
+// The journal holds the accounts it may have to put back, passwords
+// included: it is the user's alone, whatever mode an older copy had.
+std::FILE* openPrivately(const std::string& path, bool truncate) {
+#ifdef _WIN32
+    return std::fopen(path.c_str(), truncate ? "wb" : "ab");
+#else
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | (truncate ? O_TRUNC : 0), 0600);
+    if (fd < 0) return nullptr;
+    std::FILE* file = fchmod(fd, 0600) == 0 ? fdopen(fd, "ab") : nullptr;
+    if (file == nullptr) ::close(fd);
+    return file;
+#endif
 }
 
 // Down to the disk, not just to the system's cache: a record must outlive a
@@ -162,7 +178,8 @@ bool ChangeJournal::read(std::vector<RecordedChange>& changes) const {
 bool ChangeJournal::read(std::vector<RecordedChange>& changes, std::size_t& intactLength) const {
     changes.clear();
     intactLength = 0;
-    if (path_.empty()) return false;
+    // No folder for it: nothing was ever recorded (and nothing can be).
+    if (path_.empty()) return true;
     std::ifstream in(path_, std::ios::binary);
     if (!in) return !std::filesystem::exists(path_);
     std::stringstream whole;
@@ -203,7 +220,7 @@ bool ChangeJournal::open(bool newPass) {
     }
     std::vector<RecordedChange> changes;
     std::size_t intactLength = 0;
-    if (!read(changes, intactLength)) return false;
+    if (path_.empty() || !read(changes, intactLength)) return false;
     // A torn last line is cut off, so that the next record starts a line.
     std::error_code error;
     if (std::filesystem::exists(path_) && std::filesystem::file_size(path_) != intactLength) {
@@ -215,7 +232,7 @@ bool ChangeJournal::open(bool newPass) {
         if (change.unfinished()) afresh = false;
     }
     lastSequence_ = afresh || changes.empty() ? 0 : changes.back().sequence;
-    file_ = std::fopen(path_.c_str(), afresh ? "wb" : "ab");
+    file_ = openPrivately(path_, afresh);
     if (file_ == nullptr) return false;
     if (afresh) flushFolder(path_);
     return !newPass || append("pass");

@@ -42,8 +42,8 @@ public:
     ChangeJournal(const ChangeJournal&) = delete;
     ChangeJournal& operator=(const ChangeJournal&) = delete;
 
-    // Every change recorded, in order. A missing journal holds none; false
-    // when the journal cannot be read or is damaged (a torn last line, the
+    // Every change recorded, in order. A missing journal (or no folder for
+    // it) holds none; false when the journal cannot be read or is damaged (a torn last line, the
     // trace of a crash while it was written, is not damage and is ignored).
     bool read(std::vector<RecordedChange>& changes) const;
 
