@@ -1,6 +1,6 @@
 #include "FileBytes.h"
 
-#include <iconv.h>
+#include "Cp932.h"
 
 #include <fstream>
 #include <iterator>
@@ -10,32 +10,20 @@ namespace {
 
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 
-// An iconv conversion descriptor, closed with its owner.
-class Conversion {
-public:
-    Conversion(const char* to, const char* from) : descriptor_(iconv_open(to, from)) {}
-    ~Conversion() {
-        if (descriptor_ != reinterpret_cast<iconv_t>(-1)) iconv_close(descriptor_);
+// The offset of the first character that is not CP932, none when all are.
+// Characters are walked as the program walks them: a lead byte takes the
+// byte after it along.
+std::optional<std::size_t> firstInvalidByte(std::string_view text) {
+    std::string utf8;
+    if (cp932::toUtf8(text, utf8)) return std::nullopt;
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t width =
+            cp932::isLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size() ? 2 : 1;
+        if (!cp932::toUtf8(text.substr(i, width), utf8)) return i;
+        i += width;
     }
-    Conversion(const Conversion&) = delete;
-    Conversion& operator=(const Conversion&) = delete;
-
-    // The offset of the first byte that does not convert, none when all do.
-    std::optional<std::size_t> firstInvalidByte(std::string_view text) {
-        if (descriptor_ == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
-        iconv(descriptor_, nullptr, nullptr, nullptr, nullptr);
-        char* in = const_cast<char*>(text.data());
-        std::size_t inLeft = text.size();
-        std::string out(text.size() * 4 + 4, '\0');
-        char* outPtr = out.data();
-        std::size_t outLeft = out.size();
-        if (iconv(descriptor_, &in, &inLeft, &outPtr, &outLeft) != static_cast<std::size_t>(-1)) return std::nullopt;
-        return static_cast<std::size_t>(in - text.data());
-    }
-
-private:
-    iconv_t descriptor_;
-};
+    return std::nullopt;
+}
 
 enum class LineEnd { None, Cr, Lf, CrLf };
 
@@ -62,7 +50,6 @@ void checkFileBytes(std::string_view bytes, const std::string& file, std::string
         findings.add(file, 1, markSeverity,
                      "the file starts with a UTF-8 byte-order mark; " + std::string(whatTheMarkDoes));
     }
-    Conversion cp932("UTF-8", "CP932");
     bool invalidCp932 = false;
     LineEnd firstEnd = LineEnd::None;
     bool mixReported = false;
@@ -79,7 +66,7 @@ void checkFileBytes(std::string_view bytes, const std::string& file, std::string
         }
         // The mark has its own finding.
         const std::size_t markBytes = lineStart == 0 && bytes.starts_with(kUtf8Mark) ? kUtf8Mark.size() : 0;
-        if (std::optional<std::size_t> bad = cp932.firstInvalidByte(line.substr(markBytes))) {
+        if (std::optional<std::size_t> bad = firstInvalidByte(line.substr(markBytes))) {
             *bad += markBytes;
             invalidCp932 = true;
             findings.add(file, lineNumber, Severity::Warning,
@@ -104,7 +91,8 @@ void checkFileBytes(std::string_view bytes, const std::string& file, std::string
         ++lineNumber;
         lineStart = i + 1;
     }
-    if (invalidCp932 && !Conversion("UTF-16LE", "UTF-8").firstInvalidByte(bytes)) {
+    std::string asCp932;
+    if (invalidCp932 && cp932::fromUtf8(bytes, asCp932)) {
         findings.add(file, 0, Severity::Note, "the file reads as UTF-8: save it in CP932 (Shift_JIS) instead");
     }
 }

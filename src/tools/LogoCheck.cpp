@@ -99,8 +99,8 @@ void checkLogo(const std::string& path, Findings& findings) {
     const std::vector<std::uint32_t> onWhite = logo.composedPixels(0xFFFFFF);
     std::size_t transparent = 0;
     for (std::size_t i = 0; i < onBlack.size(); ++i) transparent += onBlack[i] != onWhite[i] ? 1 : 0;
-    const std::string size2 = std::to_string(logo.width()) + " x " + std::to_string(logo.height()) + " pixels";
-    add(Severity::Note, size2 + ", " + std::to_string(transparent) + " of them magenta (255, 0, 255) and so transparent");
+    const std::string dimensions = std::to_string(logo.width()) + " x " + std::to_string(logo.height()) + " pixels";
+    add(Severity::Note, dimensions + ", " + std::to_string(transparent) + " of them magenta (255, 0, 255) and so transparent");
     if (transparent == 0) {
         add(Severity::Note, "no pixel is magenta (255, 0, 255): the logo is drawn as an opaque rectangle");
     }

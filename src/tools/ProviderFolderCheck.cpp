@@ -44,8 +44,9 @@ std::string_view rowValue(std::string_view line) {
 
 std::string_view firstField(std::string_view line) { return line.substr(0, line.find(',')); }
 
-// What every reader shares: long lines cut into pieces and a last line
-// without a line end. `limit` is the longest line the file's readers take.
+// What every reader shares: long lines cut into pieces (the shortest piece
+// of any pass is the longest line that pass's reader takes) and a last line
+// without a line end.
 void checkLineStructure(const std::vector<const ReadingLog*>& passes, const std::string& file, Findings& findings) {
     std::map<std::size_t, std::size_t> cutLines;  // line number: shortest piece
     for (const ReadingLog* pass : passes) {
@@ -236,7 +237,6 @@ private:
             {"DefaultEntryName", RAS_MaxEntryName, "an entry name"},
             {"DefaultTelNumber", RAS_MaxPhoneNumber, "a telephone number"},
             {"DefaultMobileNumber", RAS_MaxPhoneNumber, "a telephone number"},
-            {"DefaultFletsIsdnNumber", RAS_MaxPhoneNumber, "a telephone number"},
         };
         for (const Width& width : widths) {
             const LoggedLine* row = lastRow(width.key);
