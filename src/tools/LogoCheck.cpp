@@ -54,16 +54,20 @@ private:
     int saved_ = -1;
 };
 
-// libpng's "libpng error: ..." lines, joined, without the prefix.
-std::string libpngReason(const std::string& captured) {
+// What libpng said, its "libpng warning: " and "libpng error: " prefixes
+// gone, joined; a warning often names the cause of the error after it.
+std::string libpngMessages(const std::string& captured) {
     std::istringstream lines(captured);
     std::string line;
-    std::string reason;
-    while (std::getline(lines, line)) {
-        const std::string prefix = "libpng error: ";
-        if (line.rfind(prefix, 0) == 0) reason += (reason.empty() ? "" : "; ") + line.substr(prefix.size());
+    std::string messages;
+    for (const std::string prefix : {"libpng warning: ", "libpng error: "}) {
+        lines.clear();
+        lines.seekg(0);
+        while (std::getline(lines, line)) {
+            if (line.rfind(prefix, 0) == 0) messages += (messages.empty() ? "" : "; ") + line.substr(prefix.size());
+        }
     }
-    return reason;
+    return messages;
 }
 
 }  // namespace
@@ -87,12 +91,13 @@ void checkLogo(const std::string& path, Findings& findings) {
     LogoControl logo;
     StandardErrorCapture capture;
     const bool built = logo.loadFromFile(path.c_str()) == 1;
-    const std::string reason = libpngReason(capture.text());
+    const std::string messages = libpngMessages(capture.text());
     if (!built) {
-        add(Severity::Error, "the program cannot decode it (" + (reason.empty() ? std::string("damaged") : reason) +
+        add(Severity::Error, "the program cannot decode it (" + (messages.empty() ? std::string("damaged") : messages) +
                                  "): it shows \"PNGエラー\" and opens the form without a logo");
         return;
     }
+    if (!messages.empty()) add(Severity::Note, "libpng warns: " + messages);
     // Pixels drawn in the key colour show the form through: composed on two
     // backgrounds, they are the ones that differ.
     const std::vector<std::uint32_t> onBlack = logo.composedPixels(0x000000);
