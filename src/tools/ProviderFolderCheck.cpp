@@ -14,7 +14,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <map>
-#include <set>
 
 namespace {
 
@@ -427,7 +426,7 @@ void checkConnectionTypeMenu(const ProviderFile& file, Findings& findings) {
         const std::string_view typeField = firstField(line.text);
         if (!allDigits(typeField)) {
             add(line.number, Severity::Warning,
-                "the type " + shown(typeField) + " is read as " + number(static_cast<std::size_t>(item.typeCode)));
+                "the type " + shown(typeField) + " is read as " + std::to_string(item.typeCode));
         }
         if (item.typeCode == kHeadingTypeCode) {
             add(line.number, Severity::Note, "heading " + shown(item.displayName) + ": listed, cannot be chosen");
