@@ -16,7 +16,15 @@ WERROR = -DKIVORA_WERROR=ON
 
 BENCHMARKS = ras logo startup migration
 
-.PHONY: all bootstrap configure build provider-files test test-asan bench fuzz soak run demo screenshots clean
+# The provider whose files a package carries, and where they are.
+PROVIDER ?= demo
+PROVIDER_DIR ?= $(PROVIDER)
+# The package's AppStream and desktop-entry ID: a provider gives its own
+# reverse domain name.
+APP_ID ?= org.example.kivora.$(PROVIDER)
+VERSION := $(shell sed -n 's/^project.Kivora VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+
+.PHONY: all bootstrap configure build provider-files test test-asan bench fuzz soak run demo screenshots package package-test clean
 
 all: build
 
@@ -80,6 +88,20 @@ demo: build
 screenshots: provider-files
 	mkdir -p docs/screenshots
 	QT_QPA_PLATFORM=offscreen $(BUILD)/bin/kivora-screenshots docs/screenshots
+
+# The Debian package of one provider's Kivora (packaging/), built by CPack
+# from the installed files alone.
+package: configure
+	cmake -S . -B $(BUILD) -DKIVORA_PROVIDER=$(PROVIDER) -DKIVORA_PROVIDER_DIR=$(abspath $(PROVIDER_DIR)) \
+	  -DKIVORA_APP_ID=$(APP_ID)
+	cmake --build $(BUILD) -j $(JOBS) --target kivora kivora_rasapi32 kivora-sys kivora-check kivora-package-files
+	cd $(BUILD) && cpack -G DEB
+	@echo "package: $(BUILD)/kivora-$(PROVIDER)_$(VERSION)_amd64.deb"
+
+# The demo provider's package unpacked and checked (packaging/package-test).
+package-test:
+	$(MAKE) package PROVIDER=demo PROVIDER_DIR=demo
+	packaging/package-test $(BUILD)/kivora-demo_$(VERSION)_amd64.deb demo demo
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

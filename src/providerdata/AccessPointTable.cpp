@@ -34,18 +34,27 @@ bool loadAccessPointTable(const char* fileName, AccessPointTable& table) {
     return loadAccessPointTableFile(path, table);
 }
 
-bool loadAccessPointTableFile(const char* filePath, AccessPointTable& table) {
+bool loadAccessPointTableFile(const char* filePath, AccessPointTable& table, ProviderFileObserver* observer) {
     table.clear();
     if (!providerFileExists(filePath)) return false;
     ProviderCsvFile file;
     if (!file.open(filePath)) return true;
+    file.observe(observer);
     char line[kLineCapacity] = {};
     while (file.readLine(line, sizeof line)) {
         // The first field is the provider's own label and may be empty.
         FirstCommaRow row;
-        if (!splitAtFirstComma(line, row)) continue;
+        if (!splitAtFirstComma(line, row)) {
+            if (observer != nullptr) observer->lineSkipped(std::strchr(line, ',') ? LineSkip::EmptyValue : LineSkip::NoComma);
+            continue;
+        }
         AccessPointRecord record{};
-        if (splitAccessNumber(row.value, record.areaCode, record.localNumber)) table.append(record);
+        if (!splitAccessNumber(row.value, record.areaCode, record.localNumber)) {
+            if (observer != nullptr) observer->lineSkipped(LineSkip::TooWide);
+            continue;
+        }
+        table.append(record);
+        if (observer != nullptr) observer->accessPointRead(record);
     }
     return true;
 }

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+class ProviderFileObserver;
+
 // The widths of a phonebook entry's area-code and local-number fields.
 struct AccessPointRecord {
     char areaCode[RAS_MaxAreaCode + 1];
@@ -37,8 +39,9 @@ private:
 // only when the file does not exist; a file that cannot be opened leaves the
 // table empty and gives true.
 bool loadAccessPointTable(const char* fileName, AccessPointTable& table);
-// The same for a table file at an explicit path.
-bool loadAccessPointTableFile(const char* filePath, AccessPointTable& table);
+// The same for a table file at an explicit path, told to `observer` if given.
+bool loadAccessPointTableFile(const char* filePath, AccessPointTable& table,
+                              ProviderFileObserver* observer = nullptr);
 
 // Splits "area-local": the area code is the bytes before the first hyphen,
 // the local number only the digits after it; without a hyphen the whole

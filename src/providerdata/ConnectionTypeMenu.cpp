@@ -64,15 +64,22 @@ bool readConnectionTypeItems(std::vector<ConnectionTypeItem>& items) {
     return readConnectionTypeItemsFile(path, items);
 }
 
-bool readConnectionTypeItemsFile(const char* filePath, std::vector<ConnectionTypeItem>& items) {
+bool readConnectionTypeItemsFile(const char* filePath, std::vector<ConnectionTypeItem>& items,
+                                 ProviderFileObserver* observer) {
     items.clear();
     if (!providerFileExists(filePath)) return false;
     ProviderCsvFile file;
     if (!file.open(filePath)) return true;
+    file.observe(observer);
     char line[kLineCapacity] = {};
     while (file.readLine(line, sizeof line)) {
         ConnectionTypeItem item;
-        if (parseConnectionTypeLine(line, item)) items.push_back(item);
+        if (parseConnectionTypeLine(line, item)) {
+            items.push_back(item);
+            if (observer != nullptr) observer->menuItemRead(item);
+        } else if (observer != nullptr) {
+            observer->lineSkipped(line[0] >= '0' && line[0] <= '9' ? LineSkip::TextTooLong : LineSkip::NotADigit);
+        }
     }
     return true;
 }

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+class ProviderFileObserver;
+
 constexpr std::size_t kConnectionTextCapacity = 256;
 
 // Type code of a heading line: shown in the list, never accepted as a method.
@@ -30,5 +32,6 @@ bool parseConnectionTypeLine(std::string_view line, ConnectionTypeItem& item);
 // only when the file does not exist; a file that cannot be opened gives no
 // items and true.
 bool readConnectionTypeItems(std::vector<ConnectionTypeItem>& items);
-// The same for a menu file at an explicit path.
-bool readConnectionTypeItemsFile(const char* filePath, std::vector<ConnectionTypeItem>& items);
+// The same for a menu file at an explicit path, told to `observer` if given.
+bool readConnectionTypeItemsFile(const char* filePath, std::vector<ConnectionTypeItem>& items,
+                                 ProviderFileObserver* observer = nullptr);

@@ -31,15 +31,27 @@ bool isKey(std::string_view field, const char* key) {
 // Calls handleRow(key, value) for every row with a non-empty key and value,
 // in file order. A missing or unreadable file has no rows.
 template <std::size_t Capacity, typename RowHandler>
-void forEachSettingsRow(const std::string& filePath, RowHandler handleRow) {
+void forEachSettingsRow(const std::string& filePath, ProviderFileObserver* observer, RowHandler handleRow) {
     ProviderCsvFile file;
     if (!file.open(filePath.c_str())) return;
+    file.observe(observer);
     char line[Capacity] = {};
     while (file.readLine(line, sizeof line)) {
         FirstCommaRow row;
-        if (splitAtFirstComma(line, row) && !row.firstField.empty()) handleRow(row.firstField, row.value);
+        if (!splitAtFirstComma(line, row)) {
+            if (observer != nullptr) observer->lineSkipped(std::strchr(line, ',') ? LineSkip::EmptyValue : LineSkip::NoComma);
+        } else if (row.firstField.empty()) {
+            if (observer != nullptr) observer->lineSkipped(LineSkip::EmptyKey);
+        } else {
+            handleRow(row.firstField, row.value);
+        }
     }
 }
+
+constexpr const char* kKeys[] = {"OldDomain",        "DialupDomain",        "MobileDomain",
+                                  "FletsIsdnDomain",  "AirHDomain",          "DefaultTelNumber",
+                                  "DefaultMobileNumber", "DefaultFletsIsdnNumber", "SetDnsIpAddress",
+                                  "Dns1",             "Dns2",                "DefaultEntryName"};
 
 const char* domainKey(DomainKind kind) {
     switch (kind) {
@@ -63,15 +75,23 @@ const char* numberKey(NumberKind kind) {
 
 }  // namespace
 
+std::span<const char* const> ispSettingsKeys() { return kKeys; }
+
 IspSettings::IspSettings() : filePath_(settingsFilePath()) {}
 
 IspSettings::IspSettings(std::string filePath) : filePath_(std::move(filePath)) {}
 
+void IspSettings::taken(const char* key) const {
+    if (observer_ != nullptr) observer_->settingTaken(key);
+}
+
 std::string IspSettings::lookupValue(const char* key) const {
     std::string result;
     if (key == nullptr) return result;
-    forEachSettingsRow<kLookupLineCapacity>(filePath_, [&](std::string_view field, std::string_view value) {
-        if (isKey(field, key)) result.assign(value);
+    forEachSettingsRow<kLookupLineCapacity>(filePath_, observer_, [&](std::string_view field, std::string_view value) {
+        if (!isKey(field, key)) return;
+        result.assign(value);
+        taken(key);
     });
     return result;
 }
@@ -84,11 +104,20 @@ bool IspSettings::lookupDnsServers(RASIPADDR& primary, RASIPADDR& secondary) con
     bool switchedOn = false;
     std::string primaryText;
     std::string secondaryText;
-    forEachSettingsRow<kDnsLineCapacity>(filePath_, [&](std::string_view field, std::string_view value) {
-        // Once on, a later row does not switch it off again.
-        if (isKey(field, "SetDnsIpAddress") && cp932::compareAsciiNoCase(value, "TRUE") == 0) switchedOn = true;
-        if (isKey(field, "Dns1")) primaryText.assign(value);
-        if (isKey(field, "Dns2")) secondaryText.assign(value);
+    forEachSettingsRow<kDnsLineCapacity>(filePath_, observer_, [&](std::string_view field, std::string_view value) {
+        if (isKey(field, "SetDnsIpAddress")) {
+            // Once on, a later row does not switch it off again.
+            if (cp932::compareAsciiNoCase(value, "TRUE") == 0) switchedOn = true;
+            taken("SetDnsIpAddress");
+        }
+        if (isKey(field, "Dns1")) {
+            primaryText.assign(value);
+            taken("Dns1");
+        }
+        if (isKey(field, "Dns2")) {
+            secondaryText.assign(value);
+            taken("Dns2");
+        }
     });
     if (switchedOn) {
         parseDottedQuad(primaryText.c_str(), primary);
@@ -99,22 +128,26 @@ bool IspSettings::lookupDnsServers(RASIPADDR& primary, RASIPADDR& secondary) con
 
 bool IspSettings::loadDialogDefaults(DialogTextSink& dialog) const {
     bool found = false;
-    forEachSettingsRow<kLookupLineCapacity>(filePath_, [&](std::string_view field, std::string_view value) {
+    forEachSettingsRow<kLookupLineCapacity>(filePath_, observer_, [&](std::string_view field, std::string_view value) {
         // The row's value ends the line, so it is NUL-terminated in the line buffer.
         if (isKey(field, "DefaultEntryName")) {
             dialog.setControlText(kConnectionNameBoxId, value.data());
             found = true;
+            taken("DefaultEntryName");
         }
         if (isKey(field, "DefaultTelNumber")) {
             dialog.setControlText(kAccessNumberBoxId, value.data());
             found = true;
+            taken("DefaultTelNumber");
         }
     });
     return found;
 }
 
-bool parseDottedQuad(const char* text, RASIPADDR& out) {
-    if (text == nullptr || *text == '\0') return false;
+bool parseDottedQuad(const char* text, RASIPADDR& out) { return readDottedQuad(text, out) == DottedQuadFault::None; }
+
+DottedQuadFault readDottedQuad(const char* text, RASIPADDR& out) {
+    if (text == nullptr || *text == '\0') return DottedQuadFault::Empty;
     // Longer parts are refused, leading zeros or not.
     constexpr std::size_t kMaxPartLength = 4;
     BYTE parts[4] = {};
@@ -131,18 +164,20 @@ bool parseDottedQuad(const char* text, RASIPADDR& out) {
     };
     for (std::size_t i = 0; i < length; ++i) {
         if (text[i] == '.') {
-            if (dots >= 3) return false;
-            if (!storePart(i)) return false;
+            if (dots >= 3) return DottedQuadFault::TooManyDots;
+            if (!storePart(i)) return DottedQuadFault::OutOfRange;
             ++dots;
             partStart = i + 1;
         } else if (i - partStart + 1 > kMaxPartLength) {
-            return false;
+            return DottedQuadFault::PartTooLong;
         }
     }
-    if (dots != 3 || length == partStart || !storePart(length)) return false;
+    if (dots != 3) return DottedQuadFault::TooFewDots;
+    if (length == partStart) return DottedQuadFault::EmptyLastPart;
+    if (!storePart(length)) return DottedQuadFault::OutOfRange;
     out.a = parts[0];
     out.b = parts[1];
     out.c = parts[2];
     out.d = parts[3];
-    return true;
+    return DottedQuadFault::None;
 }

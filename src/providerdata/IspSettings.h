@@ -5,7 +5,10 @@
 
 #include "ras.h"
 
+#include <span>
 #include <string>
+
+class ProviderFileObserver;
 
 // The user-name domains; a domain is the whole text after the user part,
 // its "@" included.
@@ -48,11 +51,25 @@ public:
     // row with either key was found.
     bool loadDialogDefaults(DialogTextSink& dialog) const;
 
+    // Tells `observer` (null: nobody) how every later lookup reads the file.
+    void observe(ProviderFileObserver* observer) { observer_ = observer; }
+
 private:
     std::string lookupValue(const char* key) const;
+    void taken(const char* key) const;
 
     std::string filePath_;
+    ProviderFileObserver* observer_ = nullptr;
 };
+
+// Every key some lookup reads.
+std::span<const char* const> ispSettingsKeys();
+
+// Why a text is not a dotted quad.
+enum class DottedQuadFault { None, Empty, PartTooLong, TooManyDots, TooFewDots, EmptyLastPart, OutOfRange };
+
+// parseDottedQuad, telling why a text is refused.
+DottedQuadFault readDottedQuad(const char* text, RASIPADDR& out);
 
 // Four decimal numbers 0 to 255 separated by three dots, each part at most
 // four bytes; parts are read as atoi reads them (leading blanks, leading

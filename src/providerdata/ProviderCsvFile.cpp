@@ -26,16 +26,27 @@ bool ProviderCsvFile::readLine(char* buffer, std::size_t capacity) {
         if (byte == EOF) {
             // Bytes gathered since the last line end are dropped: an
             // unterminated last line is not a line.
+            if (observer_ != nullptr && count > 0) observer_->tailDropped(lineEnds_ + 1, {buffer, count});
             file_.reset();
             return false;
         }
+        const bool secondOfCrLf = byte == '\n' && lastByteWasCr_;
+        lastByteWasCr_ = byte == '\r';
         if (byte == '\r' || byte == '\n') {
-            if (count > 0) return true;
+            if (secondOfCrLf) continue;
+            ++lineEnds_;
+            if (count > 0) {
+                if (observer_ != nullptr) observer_->lineRead(lineEnds_, {buffer, count}, false);
+                return true;
+            }
             continue;
         }
         buffer[count++] = static_cast<char>(byte);
         buffer[count] = '\0';
-        if (count == capacity - 1) return true;
+        if (count == capacity - 1) {
+            if (observer_ != nullptr) observer_->lineRead(lineEnds_ + 1, {buffer, count}, true);
+            return true;
+        }
     }
 }
 

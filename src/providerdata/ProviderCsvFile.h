@@ -7,6 +7,39 @@
 #include <memory>
 #include <string_view>
 
+struct AccessPointRecord;
+struct ConnectionTypeItem;
+
+// Why a reader passed over a line it had read.
+enum class LineSkip {
+    NoComma,       // no comma: not a row
+    EmptyValue,    // nothing after the first comma
+    EmptyKey,      // a settings row that begins with a comma
+    TooWide,       // an access number wider than the phonebook's fields
+    NotADigit,     // a menu line that does not begin with a digit
+    TextTooLong,   // a menu text longer than its member
+};
+
+// Told how a reader goes through a provider file, line by line. The program
+// passes none; kivora-check listens, so that it reports what the program
+// itself made of each line rather than what a second reader would.
+class ProviderFileObserver {
+public:
+    virtual ~ProviderFileObserver() = default;
+    // A line delivered: `number` counts physical lines from 1 (CR LF ending
+    // one), `line` holds every byte gathered, NULs included, and `cut` says
+    // it filled the buffer, so the rest of its physical line follows as a
+    // line of its own. The calls below concern the line delivered last.
+    virtual void lineRead(std::size_t number, std::string_view line, bool cut) = 0;
+    // Bytes after the last line end, which make no line.
+    virtual void tailDropped(std::size_t number, std::string_view bytes) = 0;
+    virtual void lineSkipped(LineSkip reason) = 0;
+    // A settings lookup took the line's value for `key`.
+    virtual void settingTaken(const char* key) = 0;
+    virtual void accessPointRead(const AccessPointRecord& record) = 0;
+    virtual void menuItemRead(const ConnectionTypeItem& item) = 0;
+};
+
 class ProviderCsvFile {
 public:
     ProviderCsvFile() = default;
@@ -27,11 +60,18 @@ public:
     // file or a capacity below 2.
     bool readLine(char* buffer, std::size_t capacity);
 
+    // Tells `observer` (null: nobody) of every line read from now on.
+    void observe(ProviderFileObserver* observer) { observer_ = observer; }
+
 private:
     struct FileCloser {
         void operator()(std::FILE* file) const { std::fclose(file); }
     };
     std::unique_ptr<std::FILE, FileCloser> file_;
+    ProviderFileObserver* observer_ = nullptr;
+    // Line ends met so far, for the observer's line numbers.
+    std::size_t lineEnds_ = 0;
+    bool lastByteWasCr_ = false;
 };
 
 // Whether a provider file stands at `path` (directories count: they exist,

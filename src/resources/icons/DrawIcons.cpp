@@ -4,6 +4,9 @@
 // the repository; run this only to change the art:
 //   cmake --build build --target kivora-draw-icons
 //   build/bin/kivora-draw-icons src/resources/icons
+// The packages' icon theme takes the application icon at other sizes from
+// the same art, at build time:
+//   kivora-draw-icons --application-icon SIZE FILE
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -96,9 +99,17 @@ QImage drawIcon(int size, bool withSignal) {
 
 int main(int argc, char** argv) {
     QGuiApplication application(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: kivora-draw-icons DIRECTORY\n");
+    const bool oneIcon = argc == 4 && QString::fromLocal8Bit(argv[1]) == QStringLiteral("--application-icon");
+    if (argc != 2 && !oneIcon) {
+        std::fprintf(stderr, "usage: kivora-draw-icons DIRECTORY\n"
+                             "       kivora-draw-icons --application-icon SIZE FILE\n");
         return 2;
+    }
+    if (oneIcon) {
+        const int size = QString::fromLocal8Bit(argv[2]).toInt();
+        if (size > 0 && drawIcon(size, true).save(QString::fromLocal8Bit(argv[3]), "PNG")) return 0;
+        std::fprintf(stderr, "kivora-draw-icons: cannot draw a %s-pixel icon into %s\n", argv[2], argv[3]);
+        return 1;
     }
     const QString directory = QString::fromLocal8Bit(argv[1]);
     for (int size : {16, 32, 48}) {
