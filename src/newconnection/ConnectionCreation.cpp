@@ -32,16 +32,16 @@ void showCreationError(DWORD code) {
 }
 
 // The name as the phonebook spells an entry that matches `typed` in any
-// letter case; `typed` itself when there is none. False when the phonebook
-// cannot be listed.
-bool spelledName(const RasFunctionTable& ras, const std::string& typed, std::string& spelled) {
+// letter case; `typed` itself when there is none. Returns 0, or the code of
+// a phonebook that cannot be listed.
+DWORD spelledName(const RasFunctionTable& ras, const std::string& typed, std::string& spelled) {
     std::vector<std::string> names;
-    if (enumerateEntryNames(ras, names) != 0) return false;
+    if (DWORD result = enumerateEntryNames(ras, names)) return result;
     spelled = typed;
     for (const std::string& name : names) {
         if (cp932::compareNoCaseMultiByte(name, typed) == 0) spelled = name;
     }
-    return true;
+    return 0;
 }
 
 // The new entry's record; nullopt when a text does not fit its field.
@@ -127,8 +127,13 @@ bool createConnection(const RasFunctionTable& ras, const ConnectionRequest& requ
     }
     // Unanswered, the question about the active connections would leave the
     // account unstored: the creation fails before anything is written.
+    if (queryActiveConnections(ras) != 0) return false;
+    // A phonebook that cannot be listed is not an empty one: said, not written.
     std::string former;
-    if (queryActiveConnections(ras) != 0 || !spelledName(ras, request.entryName, former)) return false;
+    if (DWORD result = spelledName(ras, request.entryName, former)) {
+        showCreationError(result);
+        return false;
+    }
     ChangeJournal journal(kConnectionJournal);
     if (!journal.open(true)) {
         showCreationError(kErrorJournalUnwritable);

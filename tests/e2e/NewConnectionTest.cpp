@@ -262,6 +262,15 @@ TEST(NewConnection, AFailedOverwriteShowsItsReasonThenTheFailureAndPutsTheFormer
         }
         EXPECT_THAT(sysLines(program, {"registry"}), IsEmpty());
     }
+
+    // A phonebook that cannot be listed is said to be so, and nothing written.
+    Program program;
+    prepareOverwrite(program);
+    const std::string before = sys(program, {"show", "Kivora", "--reveal"});
+    sys(program, {"fault", "RasEnumEntriesA", "621"});
+    EXPECT_THAT(messages(program.run(submit("Kivora") + "answer OK\nanswer OK\n")),
+                ElementsAre(warning(heading + "電話帳が壊れているか、必要なコンポーネントがありません。"), kFailed));
+    EXPECT_EQ(sys(program, {"show", "Kivora", "--reveal"}), before);
 }
 
 TEST(NewConnection, TheAccountIsStoredBesideActiveConnectionsAndItsRefusalFailsTheCreation) {
