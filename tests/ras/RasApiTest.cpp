@@ -286,6 +286,55 @@ TEST_F(RasApi, DialParamsKeepUserAndPasswordApartWithTheRemovePasswordFlag) {
     EXPECT_STREQ(params.szUserName, "");
 }
 
+// Each step is one RasSetEntryDialParamsA call over the credentials the
+// steps before it left: an empty user name keeps the name and the password,
+// an empty domain or callback number keeps what is stored, and the flag
+// removes the password whatever szPassword holds.
+TEST_F(RasApi, DialParamsKeepWhatAnEmptyFieldLeavesOut) {
+    struct Step {
+        const char* user;
+        const char* password;
+        const char* domain;
+        const char* callback;
+        BOOL removePassword;
+        const char* wantUser;
+        const char* wantPassword;  // null: none stored
+        const char* wantDomain;
+        const char* wantCallback;
+    };
+    const Step steps[] = {
+        {"taro", "p1", "dom", "0120", FALSE, "taro", "p1", "dom", "0120"},
+        {"", "ignored", "", "", FALSE, "taro", "p1", "dom", "0120"},
+        {"", "", "", "", TRUE, "taro", nullptr, "dom", "0120"},
+        {"jiro", "p2", "", "", FALSE, "jiro", "p2", "dom", "0120"},
+        {"jiro", "p3", "other", "0990", TRUE, "jiro", nullptr, "other", "0990"},
+        {"hanako", "", "", "", FALSE, "hanako", "", "other", "0990"},
+    };
+    ASSERT_EQ(setEntry("Kivora", modemEntry("1")), ERROR_SUCCESS);
+    for (const Step& step : steps) {
+        SCOPED_TRACE(std::string("user=") + step.user + " remove=" + std::to_string(step.removePassword));
+        RASDIALPARAMSA params{};
+        params.dwSize = sizeof params;
+        std::strcpy(params.szEntryName, "Kivora");
+        std::strcpy(params.szUserName, step.user);
+        std::strcpy(params.szPassword, step.password);
+        std::strcpy(params.szDomain, step.domain);
+        std::strcpy(params.szCallbackNumber, step.callback);
+        ASSERT_EQ(ras().RasSetEntryDialParamsA(nullptr, &params, step.removePassword), ERROR_SUCCESS);
+
+        RASDIALPARAMSA stored{};
+        stored.dwSize = sizeof stored;
+        std::strcpy(stored.szEntryName, "Kivora");
+        BOOL hasPassword = FALSE;
+        ASSERT_EQ(ras().RasGetEntryDialParamsA(nullptr, &stored, &hasPassword), ERROR_SUCCESS);
+        EXPECT_STREQ(stored.szUserName, step.wantUser);
+        EXPECT_EQ(hasPassword != FALSE, step.wantPassword != nullptr);
+        EXPECT_STREQ(stored.szPassword, step.wantPassword ? step.wantPassword : "");
+        EXPECT_STREQ(stored.szDomain, step.wantDomain);
+        EXPECT_STREQ(stored.szCallbackNumber, step.wantCallback);
+    }
+}
+
 TEST_F(RasApi, DevicesAreSeededAndEnumeratedWithTheTwoCallProtocol) {
     DWORD size = 0;
     DWORD count = 0;
