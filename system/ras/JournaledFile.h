@@ -184,13 +184,35 @@ private:
             return journalDamaged(reason);
         }
         if (size != baseSize_ || checksum != baseChecksum_) {
-            // Left by a writer killed after it wrote the file whole: all it
-            // holds is in the file.
+            // A file shorter than the one the journal names, and not the one
+            // a writer wrote whole from it, lost its end: the journal's
+            // changes would silently vanish with it.
+            if (baseSize_ < size && !wroteWhole(content)) {
+                journalFile_.reset();
+                return damaged(format_.what, path_,
+                               "it holds " + std::to_string(baseSize_) + " bytes where its journal " +
+                                   journalPath_ + " expects " + std::to_string(size) +
+                                   ": it was cut short");
+            }
+            // Left by a writer killed after it wrote the file whole (all it
+            // holds is in the file), or the file was edited by hand.
             journalFile_.reset();
             return {};
         }
         journalApplies_ = true;
         return applyRecords(content, 0);
+    }
+
+    // Whether the journal's last record says the file now beside it was
+    // written whole from it.
+    bool wroteWhole(std::string_view content) const {
+        std::vector<JournalRecord> records;
+        size_t end = 0;
+        size_t endLine = 0;
+        std::string reason;
+        readJournalRecords(content, journalEnd_, journalEndLine_, records, end, endLine, reason);
+        return !records.empty() && records.back().kind == JournalRecord::Kind::Whole &&
+               records.back().wholeSize == baseSize_ && records.back().wholeChecksum == baseChecksum_;
     }
 
     Status readNewRecords(const FileIdentity& journal) {
@@ -226,6 +248,8 @@ private:
     }
 
     bool apply(const JournalRecord& record, std::string& reason) {
+        // A writer stopped before its file was in place: the file is still the base.
+        if (record.kind == JournalRecord::Kind::Whole) return true;
         std::vector<Section> sections;
         if (!parseSections(record.text, sections, reason, record.textLine)) return false;
         if (sections.size() != 1) {
@@ -233,7 +257,7 @@ private:
             return false;
         }
         const Section& section = sections.front();
-        if (!record.remove) {
+        if (record.kind == JournalRecord::Kind::Put) {
             Record parsed;
             if (!format_.parseRecord(section, parsed, reason)) return false;
             model_.put(section.name, parsed);
@@ -264,6 +288,15 @@ private:
     // The file written whole from the model; the journal it absorbed goes.
     Status writeWhole() {
         std::string content = format_.serialize(model_);
+        if (journalApplies_) {
+            // Should the journal outlive this write, it names the file that absorbed it.
+            if (Status status = append(journalWhole(content.size(), journalChecksum(content))); !status.ok()) {
+                return status;
+            }
+        } else {
+            // A journal that does not apply holds nothing the file lacks.
+            unlink(journalPath_.c_str());
+        }
         if (!replaceFileAtomically(path_, content, format_.mode)) return unwritable(path_);
         // Nobody else writes while the root lock is held, so the file now in
         // place is the one the model shows.
