@@ -91,7 +91,8 @@ public:
 private:
     enum class State { Unknown, Loaded, Damaged };
 
-    Status unreadable(const std::string& path) {
+    // The path is a copy: forget() clears the file's own.
+    Status unreadable(std::string path) {
         int error = errno;
         forget();
         return unreadableFile(format_.what, path, std::strerror(error));
@@ -274,6 +275,7 @@ private:
     // Makes `framed` durable and applies the change it frames to the model.
     template <typename Change>
     Status commit(const std::string& framed, const Change& change) {
+        if (Status status = guardPrivateFiles(); !status.ok()) return status;
         removeStaleTemporaries(path_);
         removeStaleTemporaries(journalPath_);
         change();
@@ -326,6 +328,29 @@ private:
         return {};
     }
 
+    // A private file (the credentials) is written only by its owner and only
+    // while no one else may read it: a copy or a restore may have left it
+    // owned by another user or readable by others, and writing into it
+    // would hand them what is written. Its mode is narrowed first.
+    Status guardPrivateFiles() {
+        if ((format_.mode & 077) != 0) return {};
+        for (const std::string* path : {&path_, &journalPath_}) {
+            FileDescriptor file(::open(path->c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+            if (!file && errno == ENOENT) continue;
+            struct stat st {};
+            if (!file || fstat(file.get(), &st) != 0) return unwritable(*path);
+            if (st.st_uid != geteuid()) {
+                Status refused = foreignFile(*path, st.st_uid);
+                forget();
+                return refused;
+            }
+            if ((st.st_mode & 07777) != format_.mode && fchmod(file.get(), format_.mode) != 0) {
+                return unwritable(*path);
+            }
+        }
+        return {};
+    }
+
     // One write, flushed before the change is reported done. What a killed
     // writer left of a record after the last whole one is cut off first.
     Status append(const std::string& framed) {
@@ -354,7 +379,7 @@ private:
         return {};
     }
 
-    Status unwritable(const std::string& path) {
+    Status unwritable(std::string path) {
         int error = errno;
         forget();
         return unwritableFile(path, error);
