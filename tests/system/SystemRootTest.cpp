@@ -1,7 +1,10 @@
 // Where the system root is, and what happens when it cannot be written.
 #include "RegistryTestSupport.h"
 #include "SystemRoot.h"
+#include "RunProcess.h"
 #include "VersionIdentity.h"
+
+#include <sys/stat.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -53,6 +56,46 @@ TEST(SystemRoot, KivoraSystemThenXdgDataHomeThenHome) {
     env.set("XDG_DATA_HOME", nullptr);
     EXPECT_EQ(standin::systemRootPath(), "/home/user/.local/share/kivora/system");
     EXPECT_EQ(standin::rootFile("HKCU.reg"), "/home/user/.local/share/kivora/system/HKCU.reg");
+}
+
+// As a process starts: without HOME the home comes from the password
+// database, without one there either nothing is made and KIVORA_SYSTEM is
+// named, and a relative root is made absolute. Never the working directory.
+TEST(SystemRoot, AProcessFindsItsRootWithoutHomeAndMakesARelativeOneAbsolute) {
+    struct Case {
+        const char* what;
+        std::vector<std::string> environment;
+        std::vector<std::string> command;
+        int status;
+        std::string shown;  // the working directory as %
+    };
+    const std::vector<std::string> noRoot = {"HOME", "XDG_DATA_HOME", "KIVORA_SYSTEM"};
+    const std::vector<std::string> asNobody = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
+    // Debian lists no user 54321.
+    const std::vector<std::string> asNoUser = {"/usr/bin/setpriv", "--reuid=54321", "--regid=54321", "--clear-groups"};
+    auto join = [](std::vector<std::string> a, const std::vector<std::string>& b) {
+        a.insert(a.end(), b.begin(), b.end());
+        return a;
+    };
+    const Case cases[] = {
+        {"no HOME", noRoot, join(asNobody, {KIVORA_SYS, "init"}), 1, "cannot create /nonexistent:"},
+        {"no home at all", noRoot, join(asNoUser, {KIVORA_SYS, "init"}), 1, "set KIVORA_SYSTEM"},
+        {"relative KIVORA_SYSTEM", {"KIVORA_SYSTEM=rel/root"}, {KIVORA_SYS, "init"}, 0, "%/rel/root\n"},
+        {"relative --root", {}, {KIVORA_SYS, "--root", "rel/root", "init"}, 0, "%/rel/root\n"},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.what);
+        TempDir cwd;
+        ASSERT_EQ(chmod(cwd.path().c_str(), 0777), 0);
+        testsupport::ProcessResult result = testsupport::runProcess(test.command, {cwd.path(), test.environment});
+        EXPECT_EQ(result.status, test.status) << result.err;
+        std::string shown = test.shown;
+        if (shown.front() == '%') shown.replace(0, 1, cwd.path());
+        EXPECT_NE((result.out + result.err).find(shown), std::string::npos) << result.out << result.err;
+        if (test.status != 0) {
+            EXPECT_TRUE(std::filesystem::is_empty(cwd.path()));
+        }
+    }
 }
 
 TEST(SystemRoot, FirstUseCreatesTheRootWithItsParents) {
