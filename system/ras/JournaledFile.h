@@ -335,7 +335,7 @@ private:
     Status guardPrivateFiles() {
         if ((format_.mode & 077) != 0) return {};
         for (const std::string* path : {&path_, &journalPath_}) {
-            FileDescriptor file(::open(path->c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+            FileDescriptor file(::open(path->c_str(), O_RDONLY | O_CLOEXEC));
             if (!file && errno == ENOENT) continue;
             struct stat st {};
             if (!file || fstat(file.get(), &st) != 0) return unwritable(*path);
