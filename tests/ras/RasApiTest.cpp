@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <array>
 #include <cstring>
 #include <random>
 
@@ -286,52 +287,35 @@ TEST_F(RasApi, DialParamsKeepUserAndPasswordApartWithTheRemovePasswordFlag) {
     EXPECT_STREQ(params.szUserName, "");
 }
 
-// Each step is one RasSetEntryDialParamsA call over the credentials the
-// steps before it left: an empty user name keeps the name and the password,
-// an empty domain or callback number keeps what is stored, and the flag
-// removes the password whatever szPassword holds.
+// Each row is one call over what the rows before stored: an empty user name
+// keeps the name and the password, an empty domain or callback number what
+// is stored, and the flag removes the password ("-": none stored).
 TEST_F(RasApi, DialParamsKeepWhatAnEmptyFieldLeavesOut) {
-    struct Step {
-        const char* user;
-        const char* password;
-        const char* domain;
-        const char* callback;
-        BOOL removePassword;
-        const char* wantUser;
-        const char* wantPassword;  // null: none stored
-        const char* wantDomain;
-        const char* wantCallback;
-    };
-    const Step steps[] = {
-        {"taro", "p1", "dom", "0120", FALSE, "taro", "p1", "dom", "0120"},
-        {"", "ignored", "", "", FALSE, "taro", "p1", "dom", "0120"},
-        {"", "", "", "", TRUE, "taro", nullptr, "dom", "0120"},
-        {"jiro", "p2", "", "", FALSE, "jiro", "p2", "dom", "0120"},
-        {"jiro", "p3", "other", "0990", TRUE, "jiro", nullptr, "other", "0990"},
-        {"hanako", "", "", "", FALSE, "hanako", "", "other", "0990"},
+    const std::array<const char*, 9> rows[] = {
+        // user, password, domain, callback, flag -> stored user, password, domain, callback
+        {"taro", "p1", "dom", "0120", "", "taro", "p1", "dom", "0120"},
+        {"", "ignored", "", "", "", "taro", "p1", "dom", "0120"},
+        {"", "", "", "", "remove", "taro", "-", "dom", "0120"},
+        {"jiro", "p2", "", "", "", "jiro", "p2", "dom", "0120"},
+        {"jiro", "p3", "other", "0990", "remove", "jiro", "-", "other", "0990"},
+        {"hanako", "", "", "", "", "hanako", "", "other", "0990"},
     };
     ASSERT_EQ(setEntry("Kivora", modemEntry("1")), ERROR_SUCCESS);
-    for (const Step& step : steps) {
-        SCOPED_TRACE(std::string("user=") + step.user + " remove=" + std::to_string(step.removePassword));
+    for (const auto& row : rows) {
         RASDIALPARAMSA params{};
         params.dwSize = sizeof params;
         std::strcpy(params.szEntryName, "Kivora");
-        std::strcpy(params.szUserName, step.user);
-        std::strcpy(params.szPassword, step.password);
-        std::strcpy(params.szDomain, step.domain);
-        std::strcpy(params.szCallbackNumber, step.callback);
-        ASSERT_EQ(ras().RasSetEntryDialParamsA(nullptr, &params, step.removePassword), ERROR_SUCCESS);
-
-        RASDIALPARAMSA stored{};
-        stored.dwSize = sizeof stored;
-        std::strcpy(stored.szEntryName, "Kivora");
+        for (auto [field, value] : {std::pair{params.szUserName, row[0]}, {params.szPassword, row[1]},
+                                    {params.szDomain, row[2]}, {params.szCallbackNumber, row[3]}}) {
+            std::strcpy(field, value);
+        }
+        ASSERT_EQ(ras().RasSetEntryDialParamsA(nullptr, &params, *row[4] ? TRUE : FALSE), ERROR_SUCCESS);
         BOOL hasPassword = FALSE;
-        ASSERT_EQ(ras().RasGetEntryDialParamsA(nullptr, &stored, &hasPassword), ERROR_SUCCESS);
-        EXPECT_STREQ(stored.szUserName, step.wantUser);
-        EXPECT_EQ(hasPassword != FALSE, step.wantPassword != nullptr);
-        EXPECT_STREQ(stored.szPassword, step.wantPassword ? step.wantPassword : "");
-        EXPECT_STREQ(stored.szDomain, step.wantDomain);
-        EXPECT_STREQ(stored.szCallbackNumber, step.wantCallback);
+        ASSERT_EQ(ras().RasGetEntryDialParamsA(nullptr, &params, &hasPassword), ERROR_SUCCESS);
+        EXPECT_EQ((std::vector<std::string>{params.szUserName, hasPassword ? params.szPassword : "-", params.szDomain,
+                                            params.szCallbackNumber}),
+                  std::vector<std::string>(row.begin() + 5, row.end()))
+            << row[0] << " " << row[4];
     }
 }
 

@@ -58,43 +58,28 @@ TEST(SystemRoot, KivoraSystemThenXdgDataHomeThenHome) {
     EXPECT_EQ(standin::rootFile("HKCU.reg"), "/home/user/.local/share/kivora/system/HKCU.reg");
 }
 
-// As a process starts: without HOME the home comes from the password
-// database, without one there either nothing is made and KIVORA_SYSTEM is
-// named, and a relative root is made absolute. Never the working directory.
+// As a process starts: without HOME the home is the password database's,
+// without one there either it stops naming KIVORA_SYSTEM, and a relative
+// root is made absolute. The working directory is never the root.
 TEST(SystemRoot, AProcessFindsItsRootWithoutHomeAndMakesARelativeOneAbsolute) {
-    struct Case {
-        const char* what;
-        std::vector<std::string> environment;
-        std::vector<std::string> command;
-        int status;
-        std::string shown;  // the working directory as %
-    };
     const std::vector<std::string> noRoot = {"HOME", "XDG_DATA_HOME", "KIVORA_SYSTEM"};
-    const std::vector<std::string> asNobody = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
-    // Debian lists no user 54321.
-    const std::vector<std::string> asNoUser = {"/usr/bin/setpriv", "--reuid=54321", "--regid=54321", "--clear-groups"};
-    auto join = [](std::vector<std::string> a, const std::vector<std::string>& b) {
-        a.insert(a.end(), b.begin(), b.end());
-        return a;
+    auto as = [](const std::string& id) {
+        return std::vector<std::string>{"/usr/bin/setpriv", "--reuid=" + id, "--regid=" + id, "--clear-groups", KIVORA_SYS, "init"};
     };
-    const Case cases[] = {
-        {"no HOME", noRoot, join(asNobody, {KIVORA_SYS, "init"}), 1, "cannot create /nonexistent:"},
-        {"no home at all", noRoot, join(asNoUser, {KIVORA_SYS, "init"}), 1, "set KIVORA_SYSTEM"},
-        {"relative KIVORA_SYSTEM", {"KIVORA_SYSTEM=rel/root"}, {KIVORA_SYS, "init"}, 0, "%/rel/root\n"},
-        {"relative --root", {}, {KIVORA_SYS, "--root", "rel/root", "init"}, 0, "%/rel/root\n"},
+    const std::tuple<std::vector<std::string>, std::vector<std::string>, int, std::string> cases[] = {
+        {noRoot, as("65534"), 1, "cannot create /nonexistent:"},  // nobody's home
+        {noRoot, as("54321"), 1, "set KIVORA_SYSTEM"},            // no account at all
+        {{"KIVORA_SYSTEM=rel"}, {KIVORA_SYS, "init"}, 0, "/rel\n"},
+        {{}, {KIVORA_SYS, "--root", "rel", "init"}, 0, "/rel\n"},
     };
-    for (const Case& test : cases) {
-        SCOPED_TRACE(test.what);
+    for (const auto& [environment, command, status, shown] : cases) {
         TempDir cwd;
         ASSERT_EQ(chmod(cwd.path().c_str(), 0777), 0);
-        testsupport::ProcessResult result = testsupport::runProcess(test.command, {cwd.path(), test.environment});
-        EXPECT_EQ(result.status, test.status) << result.err;
-        std::string shown = test.shown;
-        if (shown.front() == '%') shown.replace(0, 1, cwd.path());
-        EXPECT_NE((result.out + result.err).find(shown), std::string::npos) << result.out << result.err;
-        if (test.status != 0) {
-            EXPECT_TRUE(std::filesystem::is_empty(cwd.path()));
-        }
+        testsupport::ProcessResult result = testsupport::runProcess(command, {cwd.path(), environment});
+        EXPECT_EQ(result.status, status) << result.err;
+        EXPECT_NE((result.out + result.err).find(status == 0 ? cwd.path() + shown : shown), std::string::npos)
+            << result.out << result.err;
+        EXPECT_EQ(std::filesystem::is_empty(cwd.path()), status != 0);
     }
 }
 
