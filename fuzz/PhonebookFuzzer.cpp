@@ -57,7 +57,13 @@ void checkJournal(std::string_view journal) {
     fuzzing::require(start <= end && end <= journal.size(), "whole records lie within the journal");
     std::string framed;
     for (const standin::ras::JournalRecord& record : records) {
-        framed += record.remove ? standin::ras::journalRemove(record.text) : standin::ras::journalPut(record.text);
+        using Kind = standin::ras::JournalRecord::Kind;
+        if (record.kind == Kind::Whole) {
+            framed += standin::ras::journalWhole(record.wholeSize, record.wholeChecksum);
+            continue;
+        }
+        framed += record.kind == Kind::Remove ? standin::ras::journalRemove(record.text)
+                                              : standin::ras::journalPut(record.text);
         checkRecord<RASENTRYA>(record.text, record.textLine, standin::ras::parseEntry, standin::ras::formatEntry);
         checkRecord<standin::ras::StoredDialParams>(record.text, record.textLine,
                                                     standin::ras::parseStoredDialParams,

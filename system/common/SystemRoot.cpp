@@ -4,15 +4,47 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 namespace standin {
+
+namespace {
+
+// The home directory: $HOME, else the password database's; empty when
+// neither names one.
+std::string homeDirectory() {
+    if (const char* home = std::getenv("HOME"); home && *home) return home;
+    passwd entry {};
+    passwd* user = nullptr;
+    std::vector<char> buffer(16384);
+    if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &user) == 0 && user && user->pw_dir &&
+        *user->pw_dir) {
+        return user->pw_dir;
+    }
+    return {};
+}
+
+// Run as the program (or any user of the stand-ins) starts, before any
+// thread: a relative root is taken against the directory started in, once,
+// so that it names the same directory whatever the process does later.
+[[gnu::constructor]] void settleSystemRootAtStart() {
+    makeSystemRootAbsolute();
+    if (systemRootPath().empty()) {
+        std::fprintf(stderr, "%s: %s\n", program_invocation_short_name, kNoSystemRoot);
+        std::exit(1);
+    }
+}
+
+}  // namespace
 
 std::string systemRootPath() {
     if (const char* root = std::getenv("KIVORA_SYSTEM"); root && *root) return root;
@@ -20,14 +52,27 @@ std::string systemRootPath() {
     if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg) {
         base = xdg;
     } else {
-        const char* home = std::getenv("HOME");
-        base = std::string(home && *home ? home : ".") + "/.local/share";
+        std::string home = homeDirectory();
+        if (home.empty()) return {};
+        base = home + "/.local/share";
     }
     return base + "/kivora/system";
 }
 
+void makeSystemRootAbsolute() {
+    const char* root = std::getenv("KIVORA_SYSTEM");
+    if (root == nullptr || *root == '\0' || *root == '/') return;
+    char* cwd = getcwd(nullptr, 0);
+    if (cwd == nullptr) return;
+    std::string absolute = std::string(cwd) + "/" + root;
+    std::free(cwd);
+    setenv("KIVORA_SYSTEM", absolute.c_str(), 1);
+}
+
 std::string rootFile(std::string_view name) {
     std::string path = systemRootPath();
+    // Without a root no file has a path: every open then fails.
+    if (path.empty()) return {};
     path += '/';
     path += name;
     return path;
@@ -35,6 +80,11 @@ std::string rootFile(std::string_view name) {
 
 bool ensureSystemRoot(std::string& error) {
     std::string path = systemRootPath();
+    if (path.empty()) {
+        error = kNoSystemRoot;
+        errno = ENOENT;
+        return false;
+    }
     struct stat st {};
     if (stat(path.c_str(), &st) == 0) {
         if (S_ISDIR(st.st_mode)) return true;

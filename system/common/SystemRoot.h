@@ -12,9 +12,20 @@
 
 namespace standin {
 
-// $KIVORA_SYSTEM, else ${XDG_DATA_HOME:-$HOME/.local/share}/kivora/system.
-// Resolved on every call, so a test can point a process at a fresh root.
+// $KIVORA_SYSTEM, else ${XDG_DATA_HOME:-$HOME/.local/share}/kivora/system,
+// with the home directory from the password database when HOME is unset.
+// Empty when there is no home directory either: then nothing is read or
+// written, and a process that starts so stops with kNoSystemRoot. Resolved
+// on every call, so a test can point a process at a fresh root.
 std::string systemRootPath();
+
+constexpr const char* kNoSystemRoot =
+    "no home directory to keep the stand-in system in (HOME is unset and the user has none); "
+    "set KIVORA_SYSTEM to the directory to use";
+
+// Makes a relative $KIVORA_SYSTEM absolute against the current directory.
+// Done once as a process starts; kivora-sys does it again for --root.
+void makeSystemRootAbsolute();
 
 // The path of a file of the root: systemRootPath() + "/" + name.
 std::string rootFile(std::string_view name);

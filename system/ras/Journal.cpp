@@ -85,6 +85,10 @@ std::string journalRemove(std::string_view headerLine) {
     return framed("remove", headerLine);
 }
 
+std::string journalWhole(std::uint64_t size, std::uint64_t checksum) {
+    return "whole " + std::to_string(size) + ' ' + hex(checksum) + '\n';
+}
+
 bool readJournalHeader(std::string_view journal, std::uint64_t& baseSize, std::uint64_t& baseChecksum,
                        std::size_t& end, std::size_t& line, std::string& reason) {
     size_t offset = 0;
@@ -121,11 +125,17 @@ bool readJournalRecords(std::string_view journal, std::size_t offset, std::size_
         std::uint64_t length = 0;
         std::uint64_t checksum = 0;
         if (!parseFramingLine(journal.substr(offset, lineEnd - offset), word, length, checksum) ||
-            (word != "put" && word != "remove")) {
-            reason = atLine(line, "expected a record line, put or remove LENGTH CHECKSUM");
+            (word != "put" && word != "remove" && word != "whole")) {
+            reason = atLine(line, "expected a record line, put or remove LENGTH CHECKSUM, or whole SIZE CHECKSUM");
             return false;
         }
         size_t textStart = lineEnd + 1;
+        if (word == "whole") {
+            records.push_back({JournalRecord::Kind::Whole, {}, line, length, checksum});
+            offset = textStart;
+            line += 1;
+            continue;
+        }
         if (length > journal.size() - textStart) return true;  // a record cut short
         std::string_view text = journal.substr(textStart, length);
         if (journalChecksum(text) != checksum) {
@@ -136,7 +146,7 @@ bool readJournalRecords(std::string_view journal, std::size_t offset, std::size_
             reason = atLine(line, "the record's text does not end with a line break");
             return false;
         }
-        records.push_back({word == "remove", text, line + 1});
+        records.push_back({word == "remove" ? JournalRecord::Kind::Remove : JournalRecord::Kind::Put, text, line + 1});
         offset = textStart + length;
         line += 1 + static_cast<size_t>(std::count(text.begin(), text.end(), '\n'));
     }

@@ -6,11 +6,13 @@
 //   base SIZE CHECKSUM            the file the journal applies to
 //   put LENGTH CHECKSUM           then LENGTH bytes: the record's whole text
 //   remove LENGTH CHECKSUM        then LENGTH bytes: "[name]\n"
+//   whole SIZE CHECKSUM           the file is about to be written whole
 //
 // SIZE and LENGTH are decimal byte counts, CHECKSUM 16 hex digits of
 // journalChecksum. A journal whose base line does not name the file beside
-// it (its size and checksum) was left by a writer killed after it wrote the
-// file whole, and is ignored. A last record cut short (no line break after
+// it (its size and checksum) but whose last record is a whole line naming
+// that file was left by a writer killed after it wrote the file whole, and
+// is ignored. A last record cut short (no line break after
 // its first line, or fewer bytes than LENGTH) is an append a killed writer
 // did not finish, and is ignored; any other fault damages the journal.
 #pragma once
@@ -33,11 +35,18 @@ std::string journalHeader(std::string_view fileName, std::uint64_t baseSize, std
 // `headerLine` is its "[name]\n".
 std::string journalPut(std::string_view text);
 std::string journalRemove(std::string_view headerLine);
+// Appended before the file is written whole with `size` bytes of checksum
+// `checksum`, so that the journal left beside it by a writer killed before
+// it removed the journal names the new file.
+std::string journalWhole(std::uint64_t size, std::uint64_t checksum);
 
 struct JournalRecord {
-    bool remove;
-    std::string_view text;  // what the record line frames
+    enum class Kind { Put, Remove, Whole };
+    Kind kind;
+    std::string_view text;  // what a put or a remove frames
     std::size_t textLine;   // the journal's line where `text` starts
+    std::uint64_t wholeSize = 0;      // a whole line's file
+    std::uint64_t wholeChecksum = 0;
 };
 
 // Reads the comment lines and the base line; `end` is where the records

@@ -91,7 +91,8 @@ public:
 private:
     enum class State { Unknown, Loaded, Damaged };
 
-    Status unreadable(const std::string& path) {
+    // The path is a copy: forget() clears the file's own.
+    Status unreadable(std::string path) {
         int error = errno;
         forget();
         return unreadableFile(format_.what, path, std::strerror(error));
@@ -184,13 +185,35 @@ private:
             return journalDamaged(reason);
         }
         if (size != baseSize_ || checksum != baseChecksum_) {
-            // Left by a writer killed after it wrote the file whole: all it
-            // holds is in the file.
+            // A file shorter than the one the journal names, and not the one
+            // a writer wrote whole from it, lost its end: the journal's
+            // changes would silently vanish with it.
+            if (baseSize_ < size && !wroteWhole(content)) {
+                journalFile_.reset();
+                return damaged(format_.what, path_,
+                               "it holds " + std::to_string(baseSize_) + " bytes where its journal " +
+                                   journalPath_ + " expects " + std::to_string(size) +
+                                   ": it was cut short");
+            }
+            // Left by a writer killed after it wrote the file whole (all it
+            // holds is in the file), or the file was edited by hand.
             journalFile_.reset();
             return {};
         }
         journalApplies_ = true;
         return applyRecords(content, 0);
+    }
+
+    // Whether the journal's last record says the file now beside it was
+    // written whole from it.
+    bool wroteWhole(std::string_view content) const {
+        std::vector<JournalRecord> records;
+        size_t end = 0;
+        size_t endLine = 0;
+        std::string reason;
+        readJournalRecords(content, journalEnd_, journalEndLine_, records, end, endLine, reason);
+        return !records.empty() && records.back().kind == JournalRecord::Kind::Whole &&
+               records.back().wholeSize == baseSize_ && records.back().wholeChecksum == baseChecksum_;
     }
 
     Status readNewRecords(const FileIdentity& journal) {
@@ -226,6 +249,8 @@ private:
     }
 
     bool apply(const JournalRecord& record, std::string& reason) {
+        // A writer stopped before its file was in place: the file is still the base.
+        if (record.kind == JournalRecord::Kind::Whole) return true;
         std::vector<Section> sections;
         if (!parseSections(record.text, sections, reason, record.textLine)) return false;
         if (sections.size() != 1) {
@@ -233,7 +258,7 @@ private:
             return false;
         }
         const Section& section = sections.front();
-        if (!record.remove) {
+        if (record.kind == JournalRecord::Kind::Put) {
             Record parsed;
             if (!format_.parseRecord(section, parsed, reason)) return false;
             model_.put(section.name, parsed);
@@ -250,6 +275,7 @@ private:
     // Makes `framed` durable and applies the change it frames to the model.
     template <typename Change>
     Status commit(const std::string& framed, const Change& change) {
+        if (Status status = guardPrivateFiles(); !status.ok()) return status;
         removeStaleTemporaries(path_);
         removeStaleTemporaries(journalPath_);
         change();
@@ -264,6 +290,15 @@ private:
     // The file written whole from the model; the journal it absorbed goes.
     Status writeWhole() {
         std::string content = format_.serialize(model_);
+        if (journalApplies_) {
+            // Should the journal outlive this write, it names the file that absorbed it.
+            if (Status status = append(journalWhole(content.size(), journalChecksum(content))); !status.ok()) {
+                return status;
+            }
+        } else {
+            // A journal that does not apply holds nothing the file lacks.
+            unlink(journalPath_.c_str());
+        }
         if (!replaceFileAtomically(path_, content, format_.mode)) return unwritable(path_);
         // Nobody else writes while the root lock is held, so the file now in
         // place is the one the model shows.
@@ -290,6 +325,29 @@ private:
         journalApplies_ = true;
         journalEnd_ = journalRead_ = content.size();
         journalEndLine_ = 1 + static_cast<size_t>(std::count(content.begin(), content.end(), '\n'));
+        return {};
+    }
+
+    // A private file (the credentials) is written only by its owner and only
+    // while no one else may read it: a copy or a restore may have left it
+    // owned by another user or readable by others, and writing into it
+    // would hand them what is written. Its mode is narrowed first.
+    Status guardPrivateFiles() {
+        if ((format_.mode & 077) != 0) return {};
+        for (const std::string* path : {&path_, &journalPath_}) {
+            FileDescriptor file(::open(path->c_str(), O_RDONLY | O_CLOEXEC));
+            if (!file && errno == ENOENT) continue;
+            struct stat st {};
+            if (!file || fstat(file.get(), &st) != 0) return unwritable(*path);
+            if (st.st_uid != geteuid()) {
+                Status refused = foreignFile(*path, st.st_uid);
+                forget();
+                return refused;
+            }
+            if ((st.st_mode & 07777) != format_.mode && fchmod(file.get(), format_.mode) != 0) {
+                return unwritable(*path);
+            }
+        }
         return {};
     }
 
@@ -321,7 +379,7 @@ private:
         return {};
     }
 
-    Status unwritable(const std::string& path) {
+    Status unwritable(std::string path) {
         int error = errno;
         forget();
         return unwritableFile(path, error);

@@ -219,12 +219,35 @@ Status writeDialParams(std::string_view name, const RASDIALPARAMSA& params, bool
     }
 
     StoredDialParams stored;
-    std::memset(&stored.params, 0, sizeof stored.params);
-    copyFieldValues(dialParamsFields(), &params, &stored.params);
-    stored.params.dwSize = sizeof(RASDIALPARAMSA);
-    stored.hasPassword = !removePassword;
-    if (removePassword) std::memset(stored.params.szPassword, 0, sizeof stored.params.szPassword);
-    return credentialsFile().put(entry->name, stored);
+    if (const Credentials::Item* item = credentialsFile().model().find(name)) {
+        stored = item->record;
+    } else {
+        std::memset(&stored.params, 0, sizeof stored.params);
+        stored.hasPassword = false;
+    }
+    // An empty user name, domain or callback number leaves the stored one
+    // as it is; an empty user name keeps the password with it.
+    auto keepUnlessEmpty = [&](auto& storedText, const auto& givenText) {
+        if (givenText[0] != '\0') std::memcpy(storedText, givenText, sizeof storedText);
+    };
+    std::memcpy(stored.params.szPhoneNumber, params.szPhoneNumber, sizeof params.szPhoneNumber);
+    keepUnlessEmpty(stored.params.szCallbackNumber, params.szCallbackNumber);
+    keepUnlessEmpty(stored.params.szDomain, params.szDomain);
+    if (params.szUserName[0] != '\0') {
+        std::memcpy(stored.params.szUserName, params.szUserName, sizeof params.szUserName);
+        std::memcpy(stored.params.szPassword, params.szPassword, sizeof params.szPassword);
+        stored.hasPassword = true;
+    }
+    if (removePassword) {
+        std::memset(stored.params.szPassword, 0, sizeof stored.params.szPassword);
+        stored.hasPassword = false;
+    }
+    // Only the fields are kept, as with the entry's properties.
+    StoredDialParams kept{};
+    copyFieldValues(dialParamsFields(), &stored.params, &kept.params);
+    kept.params.dwSize = sizeof(RASDIALPARAMSA);
+    kept.hasPassword = stored.hasPassword;
+    return credentialsFile().put(entry->name, kept);
 }
 
 Status listDevices(std::vector<Device>& devices) {

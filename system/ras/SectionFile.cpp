@@ -21,9 +21,17 @@ std::string atLine(size_t line, std::string_view what) {
     return text;
 }
 
+bool endsWholeLine(std::string_view content, std::string& reason, size_t firstLine) {
+    if (content.empty() || content.back() == '\n') return true;
+    size_t lines = static_cast<size_t>(std::count(content.begin(), content.end(), '\n'));
+    reason = atLine(firstLine + lines, "the last line has no line break: the file was cut short");
+    return false;
+}
+
 bool parseSections(std::string_view content, std::vector<Section>& sections, std::string& reason,
                    size_t firstLine) {
     sections.clear();
+    if (!endsWholeLine(content, reason, firstLine)) return false;
     // The line of each key of the current record. Looked up, not searched:
     // a damaged 2 MB file of one record took a minute to refuse.
     std::map<std::string_view, size_t> keyLines;

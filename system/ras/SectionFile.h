@@ -23,13 +23,19 @@ struct Section {
 
 // False, with "line N: what is wrong" in `reason`, on a line that is neither
 // a comment, a header nor a field=value line, on a field before the first
-// header, on a key given twice in a record, or on a bad escape. Lines are
+// header, on a key given twice in a record, on a bad escape, or on a last
+// line without its line break. Lines are
 // counted from `firstLine`, for content that starts inside a file.
 bool parseSections(std::string_view content, std::vector<Section>& sections, std::string& reason,
                    size_t firstLine = 1);
 
 // "line N: what" — how every store file names the place of a fault.
 std::string atLine(size_t line, std::string_view what);
+
+// Every line of a store file ends with a line break: a last line without
+// one is what is left of a file cut short, never a value. False, with the
+// line in `reason`, for such content; lines are counted from `firstLine`.
+bool endsWholeLine(std::string_view content, std::string& reason, size_t firstLine = 1);
 
 void appendComment(std::string& out, std::string_view comment);
 void appendHeader(std::string& out, std::string_view name);

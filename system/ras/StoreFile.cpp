@@ -59,4 +59,9 @@ Status unwritableFile(const std::string& path, int error) {
     return failure(ERROR_CANNOT_WRITE_PHONEBOOK, "cannot write " + path + ": " + std::strerror(error));
 }
 
+Status foreignFile(const std::string& path, uid_t owner) {
+    return failure(ERROR_CANNOT_WRITE_PHONEBOOK, "cannot write " + path + ": it belongs to another user (uid " +
+                                                     std::to_string(owner) + ")");
+}
+
 }  // namespace standin::ras

@@ -62,5 +62,6 @@ bool readFrom(int fd, off_t offset, std::string& content);
 std::string damagedFile(const char* what, const std::string& path, const std::string& reason);
 Status unreadableFile(const char* what, const std::string& path, const std::string& reason);
 Status unwritableFile(const std::string& path, int error);
+Status foreignFile(const std::string& path, uid_t owner);
 
 }  // namespace standin::ras

@@ -7,6 +7,7 @@ namespace standin::ras {
 
 bool parseTabbedLines(std::string_view content, std::vector<TabbedLine>& lines, std::string& reason) {
     lines.clear();
+    if (!endsWholeLine(content, reason)) return false;
     size_t lineNumber = 0;
     while (!content.empty()) {
         ++lineNumber;

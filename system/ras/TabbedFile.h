@@ -14,7 +14,8 @@ struct TabbedLine {
     std::vector<std::string> fields;  // unescaped bytes
 };
 
-// False, with "line N: ..." in `reason`, on a bad escape sequence.
+// False, with "line N: ..." in `reason`, on a bad escape sequence or a last
+// line without its line break.
 bool parseTabbedLines(std::string_view content, std::vector<TabbedLine>& lines, std::string& reason);
 
 void appendTabbedLine(std::string& out, const std::vector<std::string_view>& fields);

@@ -1,4 +1,5 @@
 #include "Command.h"
+#include "SystemRoot.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -51,6 +52,7 @@ int main(int argc, char** argv) {
     while (!args.empty() && args.front().rfind("--", 0) == 0) {
         if (args.front() == "--root" && args.size() >= 2) {
             setenv("KIVORA_SYSTEM", args[1].c_str(), 1);
+            standin::makeSystemRootAbsolute();
             args.erase(args.begin(), args.begin() + 2);
         } else if (args.front() == "--help" || args.front() == "-h") {
             printUsage(std::cout);

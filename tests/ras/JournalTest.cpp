@@ -148,6 +148,7 @@ TEST_F(RasJournal, FoldingInKeepsOrderAndContentAndALeftoverJournalIsNeverApplie
     // end; it names the old file and is ignored, and the next change starts
     // a journal of its own.
     std::filesystem::rename(kept, journal());
+    EXPECT_NE(readFile(journal()).find("\nwhole "), std::string::npos) << "it names the file written whole";
     EXPECT_EQ(onDisk(), contents(whole));
     put("Omega", "9");
     whole.put("Omega", entry("9"));
@@ -221,6 +222,8 @@ TEST_F(RasJournal, DamageInsideTheJournalIsReportedAndNothingIsRewritten) {
         {good + journalPut(unknownField), "line 16: entry [Delta] has an unknown field dwNoSuchField"},
         {good + journalRemove("[Nobody]\n"), "the removal of [Nobody] names no record"},
         {"base 12 0123456789abcdef\n" + good.substr(header.size()), ""},  // another file's journal: ignored
+        // The journal of a longer file, which was written whole from it into this one: ignored.
+        {"base 9999 0123456789abcdef\n" + journalWhole(base.size(), journalChecksum(base)), ""},
         {"# only a comment\n", "line 2: the journal ends before its base line"},
     };
     for (const Case& test : cases) {

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <array>
 #include <cstring>
 #include <random>
 
@@ -284,6 +285,38 @@ TEST_F(RasApi, DialParamsKeepUserAndPasswordApartWithTheRemovePasswordFlag) {
     ASSERT_EQ(ras().RasGetEntryDialParamsA(nullptr, &params, &hasPassword), ERROR_SUCCESS);
     EXPECT_FALSE(hasPassword);
     EXPECT_STREQ(params.szUserName, "");
+}
+
+// Each row is one call over what the rows before stored: an empty user name
+// keeps the name and the password, an empty domain or callback number what
+// is stored, and the flag removes the password ("-": none stored).
+TEST_F(RasApi, DialParamsKeepWhatAnEmptyFieldLeavesOut) {
+    const std::array<const char*, 9> rows[] = {
+        // user, password, domain, callback, flag -> stored user, password, domain, callback
+        {"taro", "p1", "dom", "0120", "", "taro", "p1", "dom", "0120"},
+        {"", "ignored", "", "", "", "taro", "p1", "dom", "0120"},
+        {"", "", "", "", "remove", "taro", "-", "dom", "0120"},
+        {"jiro", "p2", "", "", "", "jiro", "p2", "dom", "0120"},
+        {"jiro", "p3", "other", "0990", "remove", "jiro", "-", "other", "0990"},
+        {"hanako", "", "", "", "", "hanako", "", "other", "0990"},
+    };
+    ASSERT_EQ(setEntry("Kivora", modemEntry("1")), ERROR_SUCCESS);
+    for (const auto& row : rows) {
+        RASDIALPARAMSA params{};
+        params.dwSize = sizeof params;
+        std::strcpy(params.szEntryName, "Kivora");
+        for (auto [field, value] : {std::pair{params.szUserName, row[0]}, {params.szPassword, row[1]},
+                                    {params.szDomain, row[2]}, {params.szCallbackNumber, row[3]}}) {
+            std::strcpy(field, value);
+        }
+        ASSERT_EQ(ras().RasSetEntryDialParamsA(nullptr, &params, *row[4] ? TRUE : FALSE), ERROR_SUCCESS);
+        BOOL hasPassword = FALSE;
+        ASSERT_EQ(ras().RasGetEntryDialParamsA(nullptr, &params, &hasPassword), ERROR_SUCCESS);
+        EXPECT_EQ((std::vector<std::string>{params.szUserName, hasPassword ? params.szPassword : "-", params.szDomain,
+                                            params.szCallbackNumber}),
+                  std::vector<std::string>(row.begin() + 5, row.end()))
+            << row[0] << " " << row[4];
+    }
 }
 
 TEST_F(RasApi, DevicesAreSeededAndEnumeratedWithTheTwoCallProtocol) {

@@ -1,7 +1,11 @@
 // Where the system root is, and what happens when it cannot be written.
 #include "RegistryTestSupport.h"
 #include "SystemRoot.h"
+#include "RunProcess.h"
 #include "VersionIdentity.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -53,6 +57,32 @@ TEST(SystemRoot, KivoraSystemThenXdgDataHomeThenHome) {
     env.set("XDG_DATA_HOME", nullptr);
     EXPECT_EQ(standin::systemRootPath(), "/home/user/.local/share/kivora/system");
     EXPECT_EQ(standin::rootFile("HKCU.reg"), "/home/user/.local/share/kivora/system/HKCU.reg");
+}
+
+// As a process starts: without HOME the home is the password database's,
+// without one there either it stops naming KIVORA_SYSTEM, and a relative
+// root is made absolute. The working directory is never the root.
+TEST(SystemRoot, AProcessFindsItsRootWithoutHomeAndMakesARelativeOneAbsolute) {
+    if (geteuid() != 0) GTEST_SKIP() << "acting as another user needs root";
+    const std::vector<std::string> noRoot = {"HOME", "XDG_DATA_HOME", "KIVORA_SYSTEM"};
+    auto as = [](const std::string& id) {
+        return std::vector<std::string>{"/usr/bin/setpriv", "--reuid=" + id, "--regid=" + id, "--clear-groups", KIVORA_SYS, "init"};
+    };
+    const std::tuple<std::vector<std::string>, std::vector<std::string>, int, std::string> cases[] = {
+        {noRoot, as("65534"), 1, "cannot create /nonexistent:"},  // nobody's home
+        {noRoot, as("54321"), 1, "set KIVORA_SYSTEM"},            // no account at all
+        {{"KIVORA_SYSTEM=rel"}, {KIVORA_SYS, "init"}, 0, "/rel\n"},
+        {{}, {KIVORA_SYS, "--root", "rel", "init"}, 0, "/rel\n"},
+    };
+    for (const auto& [environment, command, status, shown] : cases) {
+        TempDir cwd;
+        ASSERT_EQ(chmod(cwd.path().c_str(), 0777), 0);
+        testsupport::ProcessResult result = testsupport::runProcess(command, {cwd.path(), environment});
+        EXPECT_EQ(result.status, status) << result.err;
+        EXPECT_NE((result.out + result.err).find(status == 0 ? cwd.path() + shown : shown), std::string::npos)
+            << result.out << result.err;
+        EXPECT_EQ(std::filesystem::is_empty(cwd.path()), status != 0);
+    }
 }
 
 TEST(SystemRoot, FirstUseCreatesTheRootWithItsParents) {

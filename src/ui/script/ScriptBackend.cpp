@@ -5,6 +5,10 @@
 #include "DialogUnits.h"
 #include "UserInput.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <iostream>
 
@@ -156,11 +160,26 @@ ScriptBackend::ScriptBackend(std::vector<ScriptAction> actions, std::ostream& tr
 ScriptBackend::ScriptBackend(std::vector<ScriptAction> actions, std::unique_ptr<std::ofstream> file)
     : actions_(std::move(actions)), file_(std::move(file)), out_(file_ ? *file_ : std::cout) {}
 
+namespace {
+
+// The transcript echoes typed passwords and dumps password boxes: a file
+// made for it is its owner's alone, from before its first byte. A device or
+// a pipe (/dev/stdout, a terminal) is written as it is.
+bool createPrivateFile(const char* path) {
+    int fd = open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd < 0) return false;
+    struct stat st {};
+    bool narrowed = fstat(fd, &st) == 0 && (!S_ISREG(st.st_mode) || fchmod(fd, 0600) == 0);
+    return close(fd) == 0 && narrowed;
+}
+
+}  // namespace
+
 std::unique_ptr<ScriptBackend> ScriptBackend::fromEnvironment() {
     std::unique_ptr<std::ofstream> file;
     if (const char* path = std::getenv("KIVORA_TRANSCRIPT")) {
-        file = std::make_unique<std::ofstream>(path, std::ios::binary | std::ios::trunc);
-        if (!*file) {
+        if (createPrivateFile(path)) file = std::make_unique<std::ofstream>(path, std::ios::binary | std::ios::trunc);
+        if (!file || !*file) {
             std::cerr << "kivora: cannot write the transcript " << path << "\n";
             std::exit(3);
         }
@@ -181,7 +200,15 @@ std::unique_ptr<ScriptBackend> ScriptBackend::fromEnvironment() {
     return backend;
 }
 
-void ScriptBackend::write(const std::string& line) { out_ << line << '\n' << std::flush; }
+void ScriptBackend::write(const std::string& line) {
+    out_ << line << '\n' << std::flush;
+    // A transcript that lost a line (a full disk, a closed standard output)
+    // is no record of the run: the run fails rather than pass unseen.
+    if (!out_) {
+        std::cerr << "kivora: cannot write the transcript\n";
+        std::exit(3);
+    }
+}
 
 void ScriptBackend::fail(const std::string& reason) {
     write("error: " + reason);
