@@ -480,6 +480,12 @@ TEST_F(Migration, WithoutTheNewNumberOrDomainNothingIsOfferedAndThatIsTold) {
     }
 }
 
+void cutShort(const std::string& path) {
+    std::string bytes = testsupport::readFile(path);
+    bytes.pop_back();
+    testsupport::writeFile(path, bytes);
+}
+
 // A phonebook or credentials file that cannot be read is not an empty one:
 // the pass tells why and ends, writing nothing. An entry that is merely gone
 // is passed over.
@@ -494,6 +500,9 @@ TEST(MigrationStore, WhatCannotBeReadIsToldAndNothingIsWritten) {
          damaged},
         {[](Installation& at) { testsupport::writeFile(at.program.systemRoot() + "/credentials.txt", "\x01\xff[\n"); },
          damaged},
+        // Cut short: the last line has lost its line end.
+        {[](Installation& at) { cutShort(at.program.systemRoot() + "/phonebook.txt"); }, damaged},
+        {[](Installation& at) { cutShort(at.program.systemRoot() + "/credentials.txt"); }, damaged},
         {[](Installation& at) { std::filesystem::remove(at.program.directory() + "/librasapi32.so"); },
          warning("RASAPI32.DLL エラー")},
     };
