@@ -15,7 +15,7 @@ CMAKE_FLAGS ?=
 BENCHMARKS = ras logo startup migration
 
 .PHONY: all bootstrap configure build provider-files test test-asan bench fuzz soak run demo screenshots clean
-.PHONY: windows windows-test
+.PHONY: windows windows-test windows-package
 
 all: build
 
@@ -95,6 +95,19 @@ windows-test: bootstrap $(WINDOWS_BUILD)/CMakeCache.txt
 	cmake --build $(WINDOWS_BUILD) -j $(JOBS)
 	cd $(WINDOWS_BUILD) && ctest --output-on-failure -j $(JOBS)
 	$(WINE_ENV) /usr/lib/wine/wineserver -w
+
+# A provider's Windows package: kivora.exe and the provider's files from the
+# folder PROVIDER names, nothing else, in kivora-<provider>-windows-x64.zip.
+PROVIDER ?= demo
+PROVIDER_FILES = APGEN.csv APPHS.csv CTMENU.csv ISP_INF.csv Logo.png
+WINDOWS_PACKAGE = kivora-$(notdir $(abspath $(PROVIDER)))-windows-x64.zip
+
+windows-package: windows
+	rm -rf $(WINDOWS_BUILD)/package && mkdir -p $(WINDOWS_BUILD)/package
+	cp $(WINDOWS_BUILD)/bin/kivora.exe $(addprefix $(PROVIDER)/,$(PROVIDER_FILES)) $(WINDOWS_BUILD)/package/
+	x86_64-w64-mingw32-strip $(WINDOWS_BUILD)/package/kivora.exe
+	rm -f $(WINDOWS_PACKAGE)
+	cd $(WINDOWS_BUILD)/package && cmake -E tar cf $(abspath $(WINDOWS_PACKAGE)) --format=zip kivora.exe $(PROVIDER_FILES)
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(WINDOWS_BUILD)
