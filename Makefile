@@ -15,7 +15,7 @@ CMAKE_FLAGS ?=
 BENCHMARKS = ras logo startup migration
 
 .PHONY: all bootstrap configure build provider-files test test-asan bench fuzz soak run demo screenshots clean
-.PHONY: windows windows-test windows-package
+.PHONY: windows windows-test windows-package windows-screenshots
 
 all: build
 
@@ -95,6 +95,12 @@ windows-test: bootstrap $(WINDOWS_BUILD)/CMakeCache.txt
 	cmake --build $(WINDOWS_BUILD) -j $(JOBS)
 	cd $(WINDOWS_BUILD) && ctest --output-on-failure -j $(JOBS)
 	$(WINE_ENV) /usr/lib/wine/wineserver -w
+
+# Every dialog, and a message box of each icon, as the Windows dialog manager
+# draws them under Wine, as docs/screenshots/windows/*.png.
+windows-screenshots: windows
+	cmake --build $(WINDOWS_BUILD) -j $(JOBS) --target kivora-screenshots
+	scripts/windows-screenshots $(WINDOWS_BUILD)
 
 # A provider's Windows package: kivora.exe and the provider's files from the
 # folder PROVIDER names, nothing else, in kivora-<provider>-windows-x64.zip.
