@@ -36,3 +36,6 @@ kivora_add_test(providerdata_tests
   SOURCES providerdata/IspSettingsTest.cpp providerdata/AccessPointTableTest.cpp
           providerdata/ConnectionTypeMenuTest.cpp
   LIBS kivora_providerdata)
+kivora_add_test(ui_win32_tests
+  SOURCES ui/Win32BackendTest.cpp
+  LIBS kivora_ui kivora_ui_win32 kivora_cp932)
