@@ -28,28 +28,47 @@ struct PngHeader {
     std::uint32_t height = 0;
     std::uint8_t bitDepth = 0;
     std::uint8_t colourType = 0;
+    // The header is sound and every chunk up to the image data is too: as
+    // far as libpng reads before it reports the image's size.
+    bool read = false;
 };
 
+// The combinations of colour type and bit depth that PNG defines, and the
+// only compression, filter and interlace methods there are.
+bool isSoundHeader(const std::uint8_t* fields) {
+    const std::uint8_t depth = fields[8];
+    bool depthFits = false;
+    switch (fields[9]) {
+    case 0: depthFits = depth == 1 || depth == 2 || depth == 4 || depth == 8 || depth == 16; break;
+    case 3: depthFits = depth == 1 || depth == 2 || depth == 4 || depth == 8; break;
+    case 2:
+    case 4:
+    case 6: depthFits = depth == 8 || depth == 16; break;
+    default: break;
+    }
+    return depthFits && fields[10] == 0 && fields[11] == 0 && fields[12] <= 1;
+}
+
 // Walks the chunks up to IEND: each must lie inside the data and carry its
-// checksum, and the first must be a whole IHDR, which fills `header` as soon
-// as it is read.
+// checksum, and the first must be a sound IHDR, which fills `header`.
 bool checkChunks(const std::uint8_t* data, std::size_t length, PngHeader& header) {
     if (length < kSignature.size() || std::memcmp(data, kSignature.data(), kSignature.size()) != 0) {
         return false;
     }
     bool first = true;
     for (std::size_t offset = kSignature.size();;) {
-        if (length - offset < 12) return false;
+        if (length - offset < 8) return false;
         const std::uint32_t dataLength = bigEndian32(data + offset);
-        if (dataLength > length - offset - 12) return false;
         const std::uint8_t* type = data + offset + 4;
+        if (std::memcmp(type, "IDAT", 4) == 0 && header.width != 0) header.read = true;
+        if (length - offset < 12 || dataLength > length - offset - 12) return false;
         const uLong crc = crc32(crc32(0, nullptr, 0), type, 4 + dataLength);
         if (crc != bigEndian32(type + 4 + dataLength)) return false;
         const bool isHeader = std::memcmp(type, "IHDR", 4) == 0;
         if (first != isHeader) return false;
         if (isHeader) {
-            if (dataLength != kIhdrLength) return false;
-            header = {bigEndian32(type + 4), bigEndian32(type + 8), type[12], type[13]};
+            if (dataLength != kIhdrLength || !isSoundHeader(type + 4)) return false;
+            header = {bigEndian32(type + 4), bigEndian32(type + 8), type[12], type[13], false};
         }
         if (std::memcmp(type, "IEND", 4) == 0) return true;
         first = false;
@@ -130,7 +149,8 @@ bool copyRgba(IWICImagingFactory* factory, IWICBitmapFrameDecode* frame, const P
 bool LogoImage::decodeRows(const std::uint8_t* data, std::size_t length) {
     PngHeader header;
     const bool chunksSound = checkChunks(data, length, header);
-    if (header.width == 0 || header.height == 0 || header.width > kMaxSide || header.height > kMaxSide) {
+    if (!header.read || header.width == 0 || header.height == 0 || header.width > kMaxSide ||
+        header.height > kMaxSide) {
         return false;
     }
     width_ = header.width;
