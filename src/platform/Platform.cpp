@@ -1,5 +1,9 @@
 #include "Platform.h"
 
+#ifdef _WIN32
+#include "Cp932.h"
+#endif
+
 #include <cstdio>
 #include <cstring>
 
@@ -31,14 +35,37 @@ int probePlatform(OsKind& kind) {
     return 1;
 }
 
+namespace {
+
+#ifdef _WIN32
+constexpr char kPathSeparator = '\\';
+
+// Character by character: the backslash's byte is also a possible trail byte
+// of a double-byte character ("ソ" is 0x83 0x5C).
+char* lastSeparator(char* path) {
+    char* last = nullptr;
+    for (char* at = path; *at != '\0'; ++at) {
+        if (*at == '\\' || *at == '/') last = at;
+        if (cp932::isLeadByte(static_cast<unsigned char>(*at)) && at[1] != '\0') ++at;
+    }
+    return last;
+}
+#else
+constexpr char kPathSeparator = '/';
+
+// Byte by byte: the separator never occurs inside a multi-byte character.
+char* lastSeparator(char* path) { return std::strrchr(path, '/'); }
+#endif
+
+}  // namespace
+
 int programDirectory(char* directory) {
     if (directory == nullptr) return 0;
     directory[0] = '\0';
     char module[MAX_PATH];
     DWORD length = GetModuleFileNameA(nullptr, module, MAX_PATH);
     if (length == 0 || length >= MAX_PATH) return 0;
-    // Byte by byte: the separator never occurs inside a multi-byte character.
-    char* last = std::strrchr(module, '/');
+    char* last = lastSeparator(module);
     if (last != nullptr) *last = '\0';
     std::memcpy(directory, module, std::strlen(module) + 1);
     return 1;
@@ -48,7 +75,7 @@ bool dataFilePath(const char* fileName, char* path) {
     path[0] = '\0';
     char directory[MAX_PATH];
     if (!programDirectory(directory)) return false;
-    int written = std::snprintf(path, MAX_PATH, "%s/%s", directory, fileName);
+    int written = std::snprintf(path, MAX_PATH, "%s%c%s", directory, kPathSeparator, fileName);
     if (written < 0 || written >= static_cast<int>(MAX_PATH)) {
         path[0] = '\0';
         return false;

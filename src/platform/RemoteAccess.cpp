@@ -7,7 +7,8 @@ namespace {
 
 template <typename Pointer>
 void lookUp(HMODULE library, const char* name, Pointer& entry) {
-    entry = reinterpret_cast<Pointer>(GetProcAddress(library, name));
+    // By way of void (*)(), the pointer type that stands for any function.
+    entry = reinterpret_cast<Pointer>(reinterpret_cast<void (*)()>(GetProcAddress(library, name)));
 }
 
 }  // namespace

@@ -8,6 +8,10 @@
 #include <string>
 #include <vector>
 
+// The id of controls that need none. Resource scripts' own name, which no
+// Windows header declares.
+constexpr int IDC_STATIC = -1;
+
 namespace ui {
 
 struct Rect {

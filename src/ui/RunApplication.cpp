@@ -2,7 +2,7 @@
 
 #include "Application.h"
 #include "Backend.h"
-#include "QtBackend.h"
+#include "InteractiveBackend.h"
 #include "ScriptBackend.h"
 
 #include <cstdlib>
@@ -24,21 +24,23 @@ int runOn(Backend& backend, Application& application) {
 
 int runApplication(Application& application, int argc, char** argv) {
     const char* choice = std::getenv("KIVORA_UI");
-    std::string backendName = choice != nullptr && *choice != '\0' ? choice : "qt";
+    std::string backendName = choice != nullptr && *choice != '\0' ? choice : kInteractiveBackendName;
     if (backendName == "script") {
         std::unique_ptr<ScriptBackend> backend = ScriptBackend::fromEnvironment();
         return runOn(*backend, application);
     }
-    if (backendName != "qt") {
-        std::cerr << "kivora: KIVORA_UI must be qt or script, not " << backendName << "\n";
+    if (backendName != kInteractiveBackendName) {
+        std::cerr << "kivora: KIVORA_UI must be " << kInteractiveBackendName << " or script, not "
+                  << backendName << "\n";
         return 1;
     }
-    if (auto problem = QtBackend::displayProblem()) {
-        std::cerr << *problem << "\n";
+    std::string problem;
+    std::unique_ptr<Backend> backend = makeInteractiveBackend(argc, argv, problem);
+    if (backend == nullptr) {
+        std::cerr << problem << "\n";
         return 1;
     }
-    QtBackend backend(argc, argv);
-    return runOn(backend, application);
+    return runOn(*backend, application);
 }
 
 }  // namespace ui

@@ -1,5 +1,6 @@
-// Start of the program: chooses the backend by KIVORA_UI ("qt", the
-// default, or "script") and runs the application on it.
+// Start of the program: chooses the backend by KIVORA_UI (the platform's
+// own, "qt" on Linux and "win32" on Windows, the default; or "script") and
+// runs the application on it.
 #pragma once
 
 namespace ui {

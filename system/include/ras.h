@@ -1,8 +1,13 @@
 // Remote-access API records and entry points, remote-access version 4.00
-// layouts. The sizes are the ones every caller puts into dwSize.
+// layouts. The sizes are the ones every caller puts into dwSize. The Windows
+// build takes these too (through include/win32): the service tells a
+// record's version by its dwSize, and the system's own ras.h declares only
+// the newest layouts.
 #pragma once
 
-#include "windows.h"
+#include <windows.h>
+
+#include <cstddef>
 
 constexpr DWORD RAS_MaxEntryName = 256;
 constexpr DWORD RAS_MaxDeviceType = 16;
@@ -14,9 +19,13 @@ constexpr DWORD RAS_MaxPadType = 32;
 constexpr DWORD RAS_MaxX25Address = 200;
 constexpr DWORD RAS_MaxFacilities = 200;
 constexpr DWORD RAS_MaxUserData = 200;
+#ifdef _WIN32
+#include <lmcons.h>
+#else
 constexpr DWORD UNLEN = 256;
 constexpr DWORD PWLEN = 256;
 constexpr DWORD DNLEN = 15;
+#endif
 
 // Remote-access error codes (raserror.h).
 constexpr DWORD ERROR_INVALID_PORT_HANDLE = 601;
@@ -29,7 +38,9 @@ constexpr DWORD ERROR_CANNOT_FIND_PHONEBOOK_ENTRY = 623;
 constexpr DWORD ERROR_CANNOT_WRITE_PHONEBOOK = 624;
 constexpr DWORD ERROR_CORRUPT_PHONEBOOK = 625;
 constexpr DWORD ERROR_DEVICE_DOES_NOT_EXIST = 608;
+#ifndef _WIN32
 constexpr DWORD ERROR_INVALID_NAME = 123;
+#endif
 
 // Entry options (dwfOptions).
 constexpr DWORD RASEO_UseCountryAndAreaCodes = 0x00000001;
@@ -62,9 +73,14 @@ constexpr DWORD RASFP_Ras = 0x4;
 #define RASDT_Modem "modem"
 #define RASDT_Isdn "isdn"
 
+#ifdef _WIN32
+// A real handle: records holding one are larger on x86-64.
+using HRASCONN = HANDLE;
+#else
 // The connection handle is 32 bits wide, as on 32-bit Windows, so that the
 // version 4.00 record sizes hold on a 64-bit build too.
 using HRASCONN = DWORD;
+#endif
 using LPHRASCONN = HRASCONN*;
 
 struct RASIPADDR {
@@ -163,7 +179,17 @@ using LPRASDIALEXTENSIONS = RASDIALEXTENSIONS*;
 
 static_assert(sizeof(RASENTRYA) == 1768);
 static_assert(sizeof(RASDIALPARAMSA) == 1052);
+// dwSize, padding up to the handle's alignment, the handle, the three names,
+// and padding to a whole multiple of that alignment: 412 bytes with the
+// 32-bit handle, 424 with a 64-bit one.
+constexpr std::size_t kRasConnAlign = alignof(HRASCONN);
+static_assert(offsetof(RASCONNA, szEntryName) == 2 * kRasConnAlign);
+static_assert(sizeof(RASCONNA) ==
+              (2 * kRasConnAlign + (RAS_MaxEntryName + 1) + (RAS_MaxDeviceType + 1) + (RAS_MaxDeviceName + 1) +
+               kRasConnAlign - 1) / kRasConnAlign * kRasConnAlign);
+#ifndef _WIN32
 static_assert(sizeof(RASCONNA) == 412);
+#endif
 static_assert(sizeof(RASDEVINFOA) == 152);
 static_assert(sizeof(RASENTRYNAMEA) == 264);
 static_assert(sizeof(RASCONNSTATUSA) == 160);

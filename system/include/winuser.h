@@ -80,6 +80,3 @@ constexpr int COLOR_BTNFACE = 15;
 constexpr int LF_FACESIZE = 32;
 constexpr int FW_NORMAL = 400;
 constexpr int FW_BOLD = 700;
-
-// The id of controls that need none (resource scripts' IDC_STATIC).
-constexpr int IDC_STATIC = -1;

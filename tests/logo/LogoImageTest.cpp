@@ -4,7 +4,9 @@
 #include "TempSystemRoot.h"
 
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <png.h>
+#endif
 
 #include <algorithm>
 #include <cstring>
@@ -53,6 +55,9 @@ void PrintTo(const Rgba& pixel, std::ostream* out) {
          << int{pixel.fourth} << ")";
 }
 
+// The Windows build has no libpng to ask: there the suite's valid files are
+// checked by size, the pixels on Linux.
+#ifndef _WIN32
 // libpng's simplified reader, as an independent opinion on the samples. The
 // colour-space chunks are left out first: the logo is drawn with the samples
 // as stored, while the simplified reader would correct them for gamma.
@@ -111,9 +116,11 @@ std::optional<Reference> referenceDecode(const std::string& file, bool sixteenBi
     }
     return reference;
 }
+#endif
 
 }  // namespace
 
+#ifndef _WIN32
 TEST(LogoImageTest, EveryValidSuiteImageDecodesToFourBytesPerPixelAsTheReferenceSees) {
     RecordingBackend backend;
     const auto files = suiteFiles(false);
@@ -157,6 +164,29 @@ TEST(LogoImageTest, EveryValidSuiteImageDecodesToFourBytesPerPixelAsTheReference
     }
     EXPECT_TRUE(backend.shown.empty());
 }
+
+#else
+TEST(LogoImageTest, EveryValidSuiteImageDecodesToItsHeadersSize) {
+    RecordingBackend backend;
+    const auto files = suiteFiles(false);
+    ASSERT_GT(files.size(), 150u);
+    for (const auto& path : files) {
+        SCOPED_TRACE(path.filename().string());
+        const std::string file = testsupport::readFile(path.string());
+        auto headerField = [&file](std::size_t at) {
+            std::uint32_t value = 0;
+            for (std::size_t i = 0; i < 4; ++i) value = value << 8 | static_cast<std::uint8_t>(file[at + i]);
+            return value;
+        };
+        LogoImage image;
+        ASSERT_TRUE(decodeExactly(image, file));
+        EXPECT_EQ(image.width(), headerField(16));
+        EXPECT_EQ(image.height(), headerField(20));
+        for (std::uint32_t y = 0; y < image.height(); ++y) ASSERT_EQ(image.row(y).size(), std::size_t{image.width()} * 4);
+    }
+    EXPECT_TRUE(backend.shown.empty());
+}
+#endif
 
 TEST(LogoImageTest, SamplesExpandToRedGreenBlueAndAFourthByte) {
     using pngbytes::RawImage;

@@ -7,13 +7,44 @@
 #include <fstream>
 #include <sstream>
 
+#ifdef _WIN32
+#include <random>
+#endif
+
 namespace testsupport {
 
-TempDir::TempDir() {
+namespace {
+
+#ifdef _WIN32
+// The C runtime has no mkdtemp: a random name, taken only if it is new.
+std::string makeTempDirectory() {
+    std::random_device seed;
+    std::mt19937_64 random(seed());
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const auto path = std::filesystem::temp_directory_path() / ("kivora-test-" + std::to_string(random()));
+        std::error_code error;
+        if (std::filesystem::create_directory(path, error)) return path.string();
+    }
+    ADD_FAILURE() << "no temporary directory could be made";
+    return {};
+}
+
+void setEnvironment(const char* name, const char* value) { _putenv_s(name, value); }
+void unsetEnvironment(const char* name) { _putenv_s(name, ""); }
+#else
+std::string makeTempDirectory() {
     std::string pattern = (std::filesystem::temp_directory_path() / "kivora-test-XXXXXX").string();
     if (mkdtemp(pattern.data()) == nullptr) ADD_FAILURE() << "mkdtemp failed";
-    path_ = pattern;
+    return pattern;
 }
+
+void setEnvironment(const char* name, const char* value) { setenv(name, value, 1); }
+void unsetEnvironment(const char* name) { unsetenv(name); }
+#endif
+
+}  // namespace
+
+TempDir::TempDir() : path_(makeTempDirectory()) {}
 
 TempDir::~TempDir() {
     std::error_code ec;
@@ -31,14 +62,14 @@ TempSystemRoot::TempSystemRoot() {
         hadPrevious_ = true;
         previous_ = old;
     }
-    setenv("KIVORA_SYSTEM", dir_.path().c_str(), 1);
+    setEnvironment("KIVORA_SYSTEM", dir_.path().c_str());
 }
 
 TempSystemRoot::~TempSystemRoot() {
     if (hadPrevious_) {
-        setenv("KIVORA_SYSTEM", previous_.c_str(), 1);
+        setEnvironment("KIVORA_SYSTEM", previous_.c_str());
     } else {
-        unsetenv("KIVORA_SYSTEM");
+        unsetEnvironment("KIVORA_SYSTEM");
     }
 }
 

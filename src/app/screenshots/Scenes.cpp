@@ -1,6 +1,7 @@
 #include "Scenes.h"
 
 #include "AboutDialog.h"
+#include "Application.h"
 #include "AccessPointChangeDialog.h"
 #include "IsdnUserChangeDialog.h"
 #include "MainMenuDialog.h"
@@ -121,4 +122,22 @@ const std::vector<Scene>& scenes() {
          }},
     };
     return all;
+}
+
+void shootAllScenes(Camera& camera) {
+    class ScreenshotApplication : public ui::Application {
+    public:
+        explicit ScreenshotApplication(Camera& camera)
+            : Application(resources::loadString(resources::IDS_APP_TITLE)), camera_(camera) {}
+
+    protected:
+        void initInstance() override {
+            for (const Scene& scene : scenes()) scene.shoot(camera_);
+        }
+
+    private:
+        Camera& camera_;
+    };
+    ScreenshotApplication application(camera);
+    application.run();
 }

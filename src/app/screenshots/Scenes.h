@@ -4,35 +4,23 @@
 
 #include "windows.h"
 
-#include <QImage>
-#include <QString>
-
 #include <functional>
 #include <string>
 #include <vector>
 
 namespace ui {
 class Dialog;
-class QtBackend;
 }  // namespace ui
 
+// Takes the photographs; each backend has its own (QtCamera, Win32Camera).
 class Camera {
 public:
-    Camera(ui::QtBackend& backend, QString directory) : backend_(backend), directory_(std::move(directory)) {}
-
+    virtual ~Camera() = default;
     // Saves <name>.png: the dialog's window (made with create(), shown or
-    // not) with a title bar drawn for windows that have a caption.
-    void shoot(ui::Dialog& dialog, const char* name);
+    // not), with its title bar where it has a caption.
+    virtual void shoot(ui::Dialog& dialog, const char* name) = 0;
     // The message box the program would show, texts in CP932.
-    void shootMessageBox(const std::string& text, UINT type, const char* name);
-    bool failed() const { return failed_; }
-
-private:
-    void save(const QImage& image, const char* name);
-
-    ui::QtBackend& backend_;
-    QString directory_;
-    bool failed_ = false;
+    virtual void shootMessageBox(const std::string& text, UINT type, const char* name) = 0;
 };
 
 struct Scene {
@@ -41,3 +29,6 @@ struct Scene {
 };
 
 const std::vector<Scene>& scenes();
+
+// Runs an application titled as the program is, which shoots every scene.
+void shootAllScenes(Camera& camera);

@@ -1,4 +1,4 @@
-#include "Scenes.h"
+#include "QtCamera.h"
 
 #include "Application.h"
 #include "Dialog.h"
@@ -46,7 +46,7 @@ QImage framed(QWidget& window, const QIcon& icon) {
 
 }  // namespace
 
-void Camera::save(const QImage& image, const char* name) {
+void QtCamera::save(const QImage& image, const char* name) {
     QString path = QStringLiteral("%1/%2.png").arg(directory_, QString::fromUtf8(name));
     if (!image.save(path, "PNG")) {
         std::fprintf(stderr, "kivora-screenshots: cannot write %s\n", qPrintable(path));
@@ -54,7 +54,7 @@ void Camera::save(const QImage& image, const char* name) {
     }
 }
 
-void Camera::shoot(ui::Dialog& dialog, const char* name) {
+void QtCamera::shoot(ui::Dialog& dialog, const char* name) {
     QWidget* window = backend_.windowOf(dialog);
     if (window == nullptr) {
         std::fprintf(stderr, "kivora-screenshots: %s has no window\n", name);
@@ -67,7 +67,7 @@ void Camera::shoot(ui::Dialog& dialog, const char* name) {
     save(captioned ? framed(*window, window->windowIcon()) : window->grab().toImage(), name);
 }
 
-void Camera::shootMessageBox(const std::string& text, UINT type, const char* name) {
+void QtCamera::shootMessageBox(const std::string& text, UINT type, const char* name) {
     std::unique_ptr<QMessageBox> box = backend_.makeMessageBox(text, ui::Application::current()->title(), type, nullptr);
     box->show();
     QCoreApplication::processEvents();

@@ -1,0 +1,62 @@
+// One dialog as a real window: made by the dialog manager from an in-memory
+// template, its controls kept in step with the dialog's state, and what the
+// user does reported through UserInput.
+#pragma once
+
+#include "Backend.h"
+
+#include <windows.h>
+
+#include <cstddef>
+#include <vector>
+
+namespace ui {
+
+class Dialog;
+class Win32Backend;
+
+class Win32WindowView : public WindowView {
+public:
+    Win32WindowView(Win32Backend& backend, Dialog& dialog);
+    ~Win32WindowView() override;
+    Win32WindowView(const Win32WindowView&) = delete;
+    Win32WindowView& operator=(const Win32WindowView&) = delete;
+
+    bool created() const { return window_ != nullptr; }
+    HWND window() const { return window_; }
+
+    void controlChanged(std::size_t index) override;
+    void repaintControl(std::size_t index) override;
+    void focusControl(std::size_t index) override;
+    void setVisible(bool visible, bool activate) override;
+    void repaintNow() override;
+    Rect frameRect() const override;
+    void moveTo(int left, int top) override;
+    void iconChanged() override;
+    void runModal() override;
+    void endModal() override;
+
+private:
+    static INT_PTR CALLBACK dialogProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    bool handleMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result);
+    void command(HWND control, int id, int notification);
+    // Enter and Escape go through the dialog's own key handling first, as
+    // the framework promises; true when the message was one of them.
+    bool translateKey(const MSG& message);
+    int controlIdOf(HWND control) const;
+    void syncSystemMenu();
+    void showImage(std::size_t index);
+
+    Win32Backend& backend_;
+    Dialog& dialog_;
+    HWND window_ = nullptr;
+    std::vector<HWND> controls_;  // in template order
+    std::vector<HFONT> fonts_;    // per control, made for a font the program set
+    std::vector<HBRUSH> brushes_; // per control, for colours the program set
+    std::vector<HBITMAP> images_;
+    HICON icon_ = nullptr;
+    std::size_t systemMenuItems_ = 0;  // of the dialog's list, already in the window's menu
+    int applying_ = 0;  // >0 while the program's own change is shown: no notification
+};
+
+}  // namespace ui

@@ -1,0 +1,41 @@
+# The Windows build's tests: the ones that need nothing of the stand-in
+# system, cross-built from the same sources and run under Wine (make
+# windows-test). Each runs in the build tree's own Wine prefix.
+set(KIVORA_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
+
+add_library(kivora_test_support STATIC support/TempSystemRoot.cpp)
+target_include_directories(kivora_test_support PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/support)
+target_link_libraries(kivora_test_support PUBLIC GTest::gtest PRIVATE kivora_warnings)
+target_compile_definitions(kivora_test_support PUBLIC KIVORA_TESTS_DIR="${KIVORA_TESTS_DIR}")
+
+# kivora_add_test(NAME SOURCES file... LIBS lib...): one GoogleTest program,
+# each case registered with CTest and run by wine64.
+function(kivora_add_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} kivora_test_support GTest::gtest_main GTest::gmock kivora_warnings)
+  set_target_properties(${name} PROPERTIES
+    RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests
+    CROSSCOMPILING_EMULATOR "${CMAKE_COMMAND};-E;env;WINEPREFIX=${KIVORA_WINEPREFIX};WINEDEBUG=-all;/usr/lib/wine/wine64")
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 120)
+endfunction()
+
+kivora_add_test(cp932_tests SOURCES cp932/Cp932Test.cpp LIBS kivora_cp932)
+kivora_add_test(migration_tests SOURCES migration/NumberRewritingTest.cpp LIBS kivora_migration)
+kivora_add_test(ui_tests
+  SOURCES ui/DialogUnitsTest.cpp ui/DialogTest.cpp ui/TemplatesTest.cpp
+  LIBS kivora_ui kivora_ui_script kivora_resources kivora_cp932)
+kivora_add_test(newconnection_tests
+  SOURCES newconnection/NewConnectionDialogTest.cpp newconnection/ConnectionCreationTest.cpp
+  LIBS kivora_newconnection kivora_ui_script kivora_resources kivora_cp932)
+target_include_directories(newconnection_tests PRIVATE ${KIVORA_TESTS_DIR}/ui)
+kivora_add_test(kivora_logo_tests
+  SOURCES logo/LogoImageTest.cpp logo/LogoControlTest.cpp logo/PngBytes.cpp
+  LIBS kivora_logo kivora_ui ZLIB::ZLIB)
+kivora_add_test(providerdata_tests
+  SOURCES providerdata/IspSettingsTest.cpp providerdata/AccessPointTableTest.cpp
+          providerdata/ConnectionTypeMenuTest.cpp
+  LIBS kivora_providerdata)
+kivora_add_test(ui_win32_tests
+  SOURCES ui/Win32BackendTest.cpp
+  LIBS kivora_ui kivora_ui_win32 kivora_cp932)
