@@ -5,9 +5,11 @@
 #include "DialogUnits.h"
 #include "UserInput.h"
 
+#ifndef _WIN32
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <cstdlib>
 #include <iostream>
@@ -164,7 +166,11 @@ namespace {
 
 // The transcript echoes typed passwords and dumps password boxes: a file
 // made for it is its owner's alone, from before its first byte. A device or
-// a pipe (/dev/stdout, a terminal) is written as it is.
+// a pipe (/dev/stdout, a terminal) is written as it is. On Windows the
+// user's folders keep their files private by their access lists.
+#ifdef _WIN32
+bool createPrivateFile(const char*) { return true; }
+#else
 bool createPrivateFile(const char* path) {
     int fd = open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (fd < 0) return false;
@@ -172,6 +178,7 @@ bool createPrivateFile(const char* path) {
     bool narrowed = fstat(fd, &st) == 0 && (!S_ISREG(st.st_mode) || fchmod(fd, 0600) == 0);
     return close(fd) == 0 && narrowed;
 }
+#endif
 
 }  // namespace
 
