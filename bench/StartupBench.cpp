@@ -132,6 +132,7 @@ int showFairOnce(resources::DialogId id, int width, int height, char** argv) {
     int qtArgc = 1;
     QApplication application(qtArgc, argv);
     QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"));
+    QFont::insertSubstitution(QStringLiteral("MS ゴシック"), QStringLiteral("IPAGothic"));
     QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
     font.setPixelSize(12);
     QApplication::setFont(font);
@@ -139,7 +140,16 @@ int showFairOnce(resources::DialogId id, int width, int height, char** argv) {
     dialog.setFixedSize(width, height);
     auto* layout = new QVBoxLayout(&dialog);
     for (const ui::ControlTemplate& control : resources::dialogTemplate(id).controls) {
-        if (!control.text.empty()) layout->addWidget(new QLabel(QString::fromStdString(cp932::toUtf8(control.text))));
+        if (control.text.empty()) continue;
+        auto* label = new QLabel(QString::fromStdString(cp932::toUtf8(control.text)));
+        // The menu's title is drawn in a face of its own, as the menu draws it.
+        if (control.id == resources::IDC_MENU_TITLE) {
+            QFont title(QStringLiteral("MS ゴシック"));
+            title.setPixelSize(18);
+            title.setBold(true);
+            label->setFont(title);
+        }
+        layout->addWidget(label);
     }
     if (id == resources::IDD_NEW_CONNECTION) {
         auto* logo = new QLabel;
