@@ -249,18 +249,26 @@ unsigned long ChangeJournal::begin(ChangeKind kind, const std::string& entryName
     return sequence;
 }
 
+// Only a change's beginning must reach the disk before the entry is written.
+// The records after it reach the system at once, so a killed Kivora loses
+// none; a power cut may lose them, and then the next start puts the entry
+// back whole, or an undo finds it already as it was: the same state either
+// way, so they are not waited for.
 bool ChangeJournal::finish(unsigned long sequence, const EntryState& after) {
-    return append("done " + std::to_string(sequence) + " " + stateWords(after));
+    return append("done " + std::to_string(sequence) + " " + stateWords(after), false);
 }
 
-bool ChangeJournal::markRestored(unsigned long sequence) { return append("restored " + std::to_string(sequence)); }
+bool ChangeJournal::markRestored(unsigned long sequence) {
+    return append("restored " + std::to_string(sequence), false);
+}
 
-bool ChangeJournal::markUndone(unsigned long sequence) { return append("undone " + std::to_string(sequence)); }
+bool ChangeJournal::markUndone(unsigned long sequence) { return append("undone " + std::to_string(sequence), false); }
 
-bool ChangeJournal::append(const std::string& content) {
+bool ChangeJournal::append(const std::string& content, bool durable) {
     if (file_ == nullptr) return false;
     char mark[16];
     std::snprintf(mark, sizeof mark, " #%08x\n", checksum(content));
     const std::string line = content + mark;
-    return std::fwrite(line.data(), 1, line.size(), file_) == line.size() && flushToDisk(file_);
+    return std::fwrite(line.data(), 1, line.size(), file_) == line.size() &&
+           (durable ? flushToDisk(file_) : std::fflush(file_) == 0);
 }

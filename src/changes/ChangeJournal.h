@@ -64,7 +64,9 @@ public:
 private:
     // Also says how many bytes from the start hold whole records.
     bool read(std::vector<RecordedChange>& changes, std::size_t& intactLength) const;
-    bool append(const std::string& content);
+    // A durable record is on the disk, not only in the system's cache, when
+    // this returns.
+    bool append(const std::string& content, bool durable = true);
 
     std::string path_;
     std::FILE* file_ = nullptr;
