@@ -134,4 +134,28 @@ TEST(Backends, AnUnknownChoiceOrNoDisplayIsSaidInOneLine) {
     EXPECT_EQ(std::count(noDisplay.standardError.begin(), noDisplay.standardError.end(), '\n'), 1);
 }
 
+TEST(CommandLine, HelpAndVersionNeedNoDisplayAndAnUnknownOptionIsAUsageError) {
+    Program program;
+    const std::map<std::string, std::string> noDisplay = {
+        {"KIVORA_UI", "qt"}, {"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}, {"QT_QPA_PLATFORM", ""}};
+    auto help = program.runWith({"--help"}, "", noDisplay);
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.standardError, "");
+    for (const char* listed : {"--undo-migration", "--version", "KIVORA_UI", "KIVORA_SYSTEM", "KIVORA_SCRIPT",
+                               "KIVORA_TRANSCRIPT", "CTMENU.csv"}) {
+        EXPECT_THAT(help.standardOutput, HasSubstr(listed));
+    }
+    auto version = program.runWith({"--version"}, "", noDisplay);
+    EXPECT_EQ(version.status, 0);
+    EXPECT_THAT(version.standardOutput, ::testing::StartsWith("kivora "));
+
+    for (const char* wrong : {"--frobnicate", "stray"}) {
+        auto unknown = program.runWith({wrong}, "", noDisplay);
+        EXPECT_EQ(unknown.status, 2) << wrong;
+        EXPECT_EQ(unknown.standardOutput, "") << wrong;
+        EXPECT_THAT(unknown.standardError, HasSubstr(wrong));
+        EXPECT_THAT(unknown.standardError, HasSubstr("usage: kivora"));
+    }
+}
+
 }  // namespace
