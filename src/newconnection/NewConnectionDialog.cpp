@@ -5,6 +5,7 @@
 #include "ChangeMessages.h"
 #include "Cp932.h"
 #include "DataExchange.h"
+#include "EntryNameCheck.h"
 #include "IspSettings.h"
 #include "MessageBox.h"
 #include "Platform.h"
@@ -140,17 +141,28 @@ void NewConnectionDialog::applyConnectionType() {
 }
 
 bool NewConnectionDialog::checkForm() {
+    // Blanks are content: only a box with nothing at all in it is empty.
+    if (!requireText(controlText(IDC_ENTRY_NAME), text("この接続に付ける名前が入力されていません"))) return false;
+    // A name the phonebook would refuse is refused here, before anything is
+    // written and while everything typed is still in the form. Its length
+    // has a message of its own, below.
+    const std::string entryName = controlText(IDC_ENTRY_NAME);
+    if (entryName.size() <= RAS_MaxEntryName && !phonebookAcceptsName(remoteAccess(), entryName)) {
+        warn(text("この接続に付ける名前は使えません\n\n"
+                  "名前には文字か数字を入れてください。\n"
+                  "次の文字とタブなどの制御文字は使えません：  \\ / : * ? < > |\n"
+                  "名前の先頭にピリオド（.）は使えません。"));
+        return false;
+    }
     const struct {
         int id;
         const char* message;
     } required[] = {
-        {IDC_ENTRY_NAME, text("この接続に付ける名前が入力されていません")},
         {IDC_USER_NAME, text("ユーザー名が入力されていません")},
         {IDC_PASSWORD, text("パスワードが入力されていません")},
         {IDC_ACCESS_NUMBER, text("アクセスポイント電話番号が入力されていません")},
         {IDC_MODEM, text("モデムが選択されていません")},
     };
-    // Blanks are content: only a box with nothing at all in it is empty.
     for (const auto& field : required) {
         if (!requireText(controlText(field.id), field.message)) return false;
     }
