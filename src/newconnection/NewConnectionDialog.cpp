@@ -10,6 +10,7 @@
 #include "MessageBox.h"
 #include "Platform.h"
 #include "ProgressWindow.h"
+#include "ProviderCsvFile.h"
 #include "SetupLock.h"
 #include "RasLists.h"
 #include "Resources.h"
@@ -37,6 +38,26 @@ void warn(const char* message) {
     ui::messageBox(message, MB_ICONWARNING | MB_OK);
 }
 
+bool canReadProviderFile(const char* fileName) {
+    char path[MAX_PATH];
+    ProviderCsvFile file;
+    return dataFilePath(fileName, path) && file.open(path);
+}
+
+// Without either file the form can never be completed: the user is told
+// once where the provider's files belong.
+void tellWhenProviderFilesAreMissing() {
+    if (canReadProviderFile("CTMENU.csv") || canReadProviderFile("ISP_INF.csv")) return;
+    char directory[MAX_PATH];
+    if (programDirectory(directory) == 0) directory[0] = '\0';
+    char message[MAX_PATH + 512];
+    std::snprintf(message, sizeof message,
+                  text("プロバイダーの設定ファイル（CTMENU.csv、ISP_INF.csv）が見つかりません。\n\n"
+                       "プロバイダーから届いたファイルを、次のフォルダーに置いてから起動し直してください。\n\n%s"),
+                  directory);
+    ui::messageBox(message, MB_ICONINFORMATION | MB_OK);
+}
+
 }  // namespace
 
 NewConnectionDialog::NewConnectionDialog(ui::Dialog* parent)
@@ -62,6 +83,7 @@ bool NewConnectionDialog::onInitDialog() {
     FormTextSink sink(*this);
     IspSettings().loadDialogDefaults(sink);
     applyConnectionType();
+    tellWhenProviderFilesAreMissing();
     return true;
 }
 

@@ -324,6 +324,7 @@ TEST(NewConnection, WithoutTheRemoteAccessLibraryNoModemIsOffered) {
 
 TEST(NewConnection, TheLogoShowsBesideTheFormAndADamagedOneIsReportedOnce) {
     Program program;
+    provide(program, "ISP_INF.csv", kSettings);
     EXPECT_THAT(program.run("dump\nclose\n").transcript, Contains("control 1023 picture \"\" hidden"));
 
     program.addFile("Logo.png", testsupport::readFile(KIVORA_TESTS_DIR "/../demo/Logo.png"));
