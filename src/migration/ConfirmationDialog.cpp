@@ -27,6 +27,7 @@ bool ConfirmationDialog::onInitDialog() {
     addExtendedStyle(WS_EX_APPWINDOW);
     setIcon(icon_);
     fillModemList();
+    keepOriginals();
     applyUnlockStates();
     // The template's first tab stop is 変更する, so Enter confirms.
     return true;
@@ -64,8 +65,34 @@ void ConfirmationDialog::applyUnlockStates() {
 }
 
 void ConfirmationDialog::applyUnlock(int box, int field) {
+    const bool unlocked = checkState(box) != 0;
+    if (!unlocked) restoreOriginal(field);
     updateData(true);
-    enableControl(field, checkState(box) != 0);
+    enableControl(field, unlocked);
+}
+
+void ConfirmationDialog::keepOriginals() {
+    originalUserName_ = controlText(IDC_USER_NAME);
+    originalPassword_ = controlText(IDC_PASSWORD);
+    originalModemName_ = modemName;
+    originalModemSelection_ = selection(IDC_MODEM);
+}
+
+void ConfirmationDialog::restoreOriginal(int field) {
+    switch (field) {
+    case IDC_USER_NAME:
+        setControlText(field, originalUserName_);
+        break;
+    case IDC_PASSWORD:
+        setControlText(field, originalPassword_);
+        break;
+    case IDC_MODEM:
+        setSelection(field, originalModemSelection_);
+        modemName = originalModemName_;
+        break;
+    default:
+        break;
+    }
 }
 
 void ConfirmationDialog::fillModemList() {
