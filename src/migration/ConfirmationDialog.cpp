@@ -1,5 +1,6 @@
 #include "ConfirmationDialog.h"
 
+#include "Accessibility.h"
 #include "Cp932.h"
 #include "DataExchange.h"
 #include "RasLists.h"
@@ -8,6 +9,7 @@
 #include "Text.h"
 #include "TextLimits.h"
 
+#include <utility>
 #include <vector>
 
 using namespace resources;
@@ -28,6 +30,7 @@ bool ConfirmationDialog::onInitDialog() {
     setIcon(icon_);
     fillModemList();
     keepOriginals();
+    describeUnlockBoxes();
     applyUnlockStates();
     // The template's first tab stop is 変更する, so Enter confirms.
     return true;
@@ -62,6 +65,21 @@ void ConfirmationDialog::doDataExchange(ui::DataExchange& exchange) {
 void ConfirmationDialog::applyUnlockStates() {
     applyUnlock(IDC_EDIT_MODEM, IDC_MODEM);
     applyUnlock(IDC_EDIT_PASSWORD, IDC_PASSWORD);
+}
+
+void ConfirmationDialog::describeUnlockBoxes() {
+    for (auto [box, field] : {std::pair{IDC_EDIT_USER, IDC_USER_NAME}, std::pair{IDC_EDIT_PASSWORD, IDC_PASSWORD},
+                              std::pair{IDC_EDIT_MODEM, IDC_MODEM}}) {
+        auto fieldIndex = indexOf(field);
+        if (!fieldIndex || !indexOf(box)) continue;
+        // "ユーザー名：" and "編集する" make "ユーザー名を編集する".
+        std::string label = ui::accessibleName(*this, *fieldIndex);
+        const std::string colon = text("：");
+        if (label.size() >= colon.size() && label.compare(label.size() - colon.size(), colon.size(), colon) == 0) {
+            label.resize(label.size() - colon.size());
+        }
+        setControlDescription(box, label + text("を") + controlText(box));
+    }
 }
 
 void ConfirmationDialog::applyUnlock(int box, int field) {

@@ -42,6 +42,9 @@ private:
     void fillModemList();
     // What the unlockable fields show when the dialog opens.
     void keepOriginals();
+    // Each 編集する box is described by the field it unlocks, since the three
+    // read alike.
+    void describeUnlockBoxes();
     void restoreOriginal(int field);
 
     std::string originalUserName_;

@@ -126,7 +126,9 @@ bool NewConnectionDialog::loadConnectionTypeMenu() {
     if (!readConnectionTypeItems(items)) return false;
     for (const ConnectionTypeItem& item : items) {
         connectionItems_.push_back(std::make_unique<ConnectionTypeItem>(item));
-        addItem(IDC_CONNECTION_TYPE, item.displayName, reinterpret_cast<ui::ItemData>(connectionItems_.back().get()));
+        const int index = addItem(IDC_CONNECTION_TYPE, item.displayName,
+                                  reinterpret_cast<ui::ItemData>(connectionItems_.back().get()));
+        if (item.typeCode == kHeadingTypeCode) markItemAsHeading(IDC_CONNECTION_TYPE, index);
     }
     if (itemCount(IDC_CONNECTION_TYPE) > 0) setSelection(IDC_CONNECTION_TYPE, 0);
     return true;
