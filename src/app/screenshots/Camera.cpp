@@ -4,7 +4,9 @@
 #include "Dialog.h"
 #include "QtBackend.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
 #include <QMessageBox>
 #include <QPainter>
 #include <QWidget>
@@ -65,6 +67,28 @@ void Camera::shoot(ui::Dialog& dialog, const char* name) {
     QCoreApplication::processEvents();
     bool captioned = (dialog.dialogTemplate().style & WS_CAPTION) == WS_CAPTION;
     save(captioned ? framed(*window, window->windowIcon()) : window->grab().toImage(), name);
+}
+
+void Camera::shootOpenList(ui::Dialog& dialog, int listId, const char* name) {
+    QWidget* window = backend_.windowOf(dialog);
+    auto* list = qobject_cast<QComboBox*>(backend_.controlWidget(dialog, listId));
+    if (window == nullptr || list == nullptr) {
+        std::fprintf(stderr, "kivora-screenshots: %s has no list %d\n", name, listId);
+        failed_ = true;
+        return;
+    }
+    window->show();
+    list->showPopup();
+    QCoreApplication::processEvents();
+    QImage image = framed(*window, window->windowIcon());
+    // The open list is a window of its own: painted where it stands over
+    // the dialog's client area.
+    QWidget* popup = list->view()->window();
+    QPainter painter(&image);
+    painter.drawPixmap(popup->pos() - window->pos() + QPoint(1, kTitleHeight), popup->grab());
+    painter.end();
+    list->hidePopup();
+    save(image, name);
 }
 
 void Camera::shootMessageBox(const std::string& text, UINT type, const char* name) {

@@ -10,6 +10,10 @@
 #include "Resources.h"
 #include "Text.h"
 
+#include "QtBackend.h"
+
+#include <QLineEdit>
+
 #include <cstring>
 
 using namespace resources;
@@ -34,6 +38,20 @@ void newConnection(Camera& camera) {
     form.setControlText(IDC_USER_NAME, "taro");
     form.setControlText(IDC_PASSWORD, "secret");
     camera.shoot(form, "new-connection");
+    camera.shootOpenList(form, IDC_CONNECTION_TYPE, "new-connection-methods");
+}
+
+// A character CP932 cannot hold, typed into the name: the edit keeps it out
+// and says so below itself.
+void refusedCharacter(Camera& camera) {
+    NewConnectionDialog form;
+    form.create();
+    fillModems(form);
+    if (auto* name = qobject_cast<QLineEdit*>(camera.backend().controlWidget(form, IDC_ENTRY_NAME))) {
+        name->end(false);
+        name->insert(QString::fromUtf8("€"));
+    }
+    camera.shoot(form, "new-connection-refused-character");
 }
 
 // The demo provider's customer whose entry still dials 東京第1（旧）
@@ -96,6 +114,7 @@ const std::vector<Scene>& scenes() {
              camera.shoot(about, "about");
          }},
         {"new-connection", newConnection},
+        {"new-connection-refused-character", refusedCharacter},
         {"progress",
          [](Camera& camera) {
              ProgressWindow progress;

@@ -23,9 +23,12 @@ public:
     // Saves <name>.png: the dialog's window (made with create(), shown or
     // not) with a title bar drawn for windows that have a caption.
     void shoot(ui::Dialog& dialog, const char* name);
+    // The same with drop-down list `listId` open over it.
+    void shootOpenList(ui::Dialog& dialog, int listId, const char* name);
     // The message box the program would show, texts in CP932.
     void shootMessageBox(const std::string& text, UINT type, const char* name);
     bool failed() const { return failed_; }
+    ui::QtBackend& backend() const { return backend_; }
 
 private:
     void save(const QImage& image, const char* name);
