@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
 #include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
@@ -110,6 +111,12 @@ TEST(KeyboardWalk, ListsPassOverHeadingsDrawnApart) {
         QApplication::sendEvent(list, &typed);
         EXPECT_EQ(form.selection(IDC_CONNECTION_TYPE), move.selection) << move.key;
     }
+    // The open list passes over it too, and Enter still picks.
+    form.setSelection(IDC_CONNECTION_TYPE, 0);
+    list->showPopup();
+    QTest::keyClick(list->view(), Qt::Key_Down);
+    QTest::keyClick(list->view(), Qt::Key_Return);
+    EXPECT_EQ(form.selection(IDC_CONNECTION_TYPE), 2);
 }
 
 TEST(KeyboardWalk, AnUnlockedFieldUntickedShowsItsOriginalAgain) {

@@ -558,7 +558,8 @@ bool QtWindowView::handleKey(QWidget* target, const QKeyEvent& event) {
         showSystemMenu(window_->mapToGlobal(QPoint(0, 0)));
         return true;
     }
-    if (handleOpenListKey(target, event)) return true;
+    // An open list keeps Enter and Escape to itself.
+    if (auto taken = handleOpenListKey(target, event)) return *taken;
     int id = controlIdOf(target);
     auto index = dialog_.indexOf(id);
     ControlKind kind = index ? dialog_.controlState(*index).source->kind : ControlKind::Static;
@@ -584,7 +585,7 @@ bool QtWindowView::handleKey(QWidget* target, const QKeyEvent& event) {
     return true;
 }
 
-bool QtWindowView::handleOpenListKey(QWidget* target, const QKeyEvent& event) {
+std::optional<bool> QtWindowView::handleOpenListKey(QWidget* target, const QKeyEvent& event) {
     for (std::size_t i = 0; i < controls_.size(); ++i) {
         auto* list = qobject_cast<QComboBox*>(controls_[i]);
         if (list == nullptr || list->view() != target) continue;
@@ -594,7 +595,7 @@ bool QtWindowView::handleOpenListKey(QWidget* target, const QKeyEvent& event) {
         list->view()->setCurrentIndex(list->model()->index(item, 0));
         return true;
     }
-    return false;
+    return std::nullopt;
 }
 
 bool QtWindowView::moveFocusByTab(bool backward) {

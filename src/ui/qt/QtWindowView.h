@@ -10,6 +10,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QButtonGroup;
@@ -61,8 +62,9 @@ private:
     // rules); the arrow keys move within a group, checking radio buttons;
     // lists pass over their headings; Alt+Space opens the system menu.
     bool handleKey(QWidget* target, const QKeyEvent& event);
-    // Keys in the open list of a drop-down list.
-    bool handleOpenListKey(QWidget* target, const QKeyEvent& event);
+    // Keys in the open list of a drop-down list: whether the key was taken,
+    // none when `target` is no open list.
+    std::optional<bool> handleOpenListKey(QWidget* target, const QKeyEvent& event);
     bool moveFocusByTab(bool backward);
     void moveWithinGroup(std::size_t from, bool backward);
     QButtonGroup& buttonGroupFor(std::size_t index);
