@@ -162,13 +162,10 @@ TEST(CommandLine, HelpAndVersionNeedNoDisplayAndAnUnknownOptionIsAUsageError) {
     EXPECT_EQ(version.status, 0);
     EXPECT_THAT(version.standardOutput, ::testing::StartsWith("kivora "));
 
-    for (const char* wrong : {"--frobnicate", "stray"}) {
-        auto unknown = program.runWith({wrong}, "", noDisplay);
-        EXPECT_EQ(unknown.status, 2) << wrong;
-        EXPECT_EQ(unknown.standardOutput, "") << wrong;
-        EXPECT_THAT(unknown.standardError, HasSubstr(wrong));
-        EXPECT_THAT(unknown.standardError, HasSubstr("usage: kivora"));
-    }
+    auto unknown = program.runWith({"--frobnicate"}, "", noDisplay);
+    EXPECT_EQ(unknown.status, 2);
+    EXPECT_EQ(unknown.standardOutput, "");
+    EXPECT_THAT(unknown.standardError, ::testing::StartsWith("kivora: unknown option --frobnicate\nusage: kivora"));
 }
 
 }  // namespace
