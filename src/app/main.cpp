@@ -1,15 +1,14 @@
+#include "CommandLine.h"
 #include "RunApplication.h"
 #include "SetupApplication.h"
-
-#include <string_view>
 
 namespace {
 SetupApplication theApplication;
 }
 
 int main(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i) {
-        if (std::string_view(argv[i]) == "--undo-migration") theApplication.setUndoMigration(true);
-    }
+    const CommandLine commandLine = parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    if (commandLine.action != CommandLine::Action::Run) return answerCommandLine(commandLine);
+    theApplication.setUndoMigration(commandLine.undoMigration);
     return ui::runApplication(theApplication, argc, argv);
 }

@@ -1,5 +1,6 @@
 #include "ConfirmationDialog.h"
 
+#include "Accessibility.h"
 #include "Cp932.h"
 #include "DataExchange.h"
 #include "RasLists.h"
@@ -8,6 +9,7 @@
 #include "Text.h"
 #include "TextLimits.h"
 
+#include <utility>
 #include <vector>
 
 using namespace resources;
@@ -27,6 +29,8 @@ bool ConfirmationDialog::onInitDialog() {
     addExtendedStyle(WS_EX_APPWINDOW);
     setIcon(icon_);
     fillModemList();
+    keepOriginals();
+    describeUnlockBoxes();
     applyUnlockStates();
     // The template's first tab stop is 変更する, so Enter confirms.
     return true;
@@ -63,9 +67,50 @@ void ConfirmationDialog::applyUnlockStates() {
     applyUnlock(IDC_EDIT_PASSWORD, IDC_PASSWORD);
 }
 
+void ConfirmationDialog::describeUnlockBoxes() {
+    for (auto [box, field] : {std::pair{IDC_EDIT_USER, IDC_USER_NAME}, std::pair{IDC_EDIT_PASSWORD, IDC_PASSWORD},
+                              std::pair{IDC_EDIT_MODEM, IDC_MODEM}}) {
+        auto fieldIndex = indexOf(field);
+        if (!fieldIndex || !indexOf(box)) continue;
+        // "ユーザー名：" and "編集する" make "ユーザー名を編集する".
+        std::string label = ui::accessibleName(*this, *fieldIndex);
+        const std::string colon = text("：");
+        if (label.size() >= colon.size() && label.compare(label.size() - colon.size(), colon.size(), colon) == 0) {
+            label.resize(label.size() - colon.size());
+        }
+        setControlDescription(box, label + text("を") + controlText(box));
+    }
+}
+
 void ConfirmationDialog::applyUnlock(int box, int field) {
+    const bool unlocked = checkState(box) != 0;
+    if (!unlocked) restoreOriginal(field);
     updateData(true);
-    enableControl(field, checkState(box) != 0);
+    enableControl(field, unlocked);
+}
+
+void ConfirmationDialog::keepOriginals() {
+    originalUserName_ = controlText(IDC_USER_NAME);
+    originalPassword_ = controlText(IDC_PASSWORD);
+    originalModemName_ = modemName;
+    originalModemSelection_ = selection(IDC_MODEM);
+}
+
+void ConfirmationDialog::restoreOriginal(int field) {
+    switch (field) {
+    case IDC_USER_NAME:
+        setControlText(field, originalUserName_);
+        break;
+    case IDC_PASSWORD:
+        setControlText(field, originalPassword_);
+        break;
+    case IDC_MODEM:
+        setSelection(field, originalModemSelection_);
+        modemName = originalModemName_;
+        break;
+    default:
+        break;
+    }
 }
 
 void ConfirmationDialog::fillModemList() {

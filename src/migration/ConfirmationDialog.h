@@ -34,11 +34,23 @@ protected:
     // Whether what OK would write fits the entry's records; warns otherwise.
     virtual bool answersFit();
     // Moves the controls to the members, then enables `field` while `box`
-    // is ticked.
+    // is ticked. Unticked, the field shows again what it showed when the
+    // dialog opened, since that is what will be written.
     void applyUnlock(int box, int field);
 
 private:
     void fillModemList();
+    // What the unlockable fields show when the dialog opens.
+    void keepOriginals();
+    // Each 編集する box is described by the field it unlocks, since the three
+    // read alike.
+    void describeUnlockBoxes();
+    void restoreOriginal(int field);
+
+    std::string originalUserName_;
+    std::string originalPassword_;
+    std::string originalModemName_;
+    int originalModemSelection_ = -1;
 
     const ui::Icon& icon_;
 };

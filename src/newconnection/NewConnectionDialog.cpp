@@ -5,10 +5,12 @@
 #include "ChangeMessages.h"
 #include "Cp932.h"
 #include "DataExchange.h"
+#include "EntryNameCheck.h"
 #include "IspSettings.h"
 #include "MessageBox.h"
 #include "Platform.h"
 #include "ProgressWindow.h"
+#include "ProviderCsvFile.h"
 #include "SetupLock.h"
 #include "RasLists.h"
 #include "Resources.h"
@@ -36,6 +38,26 @@ void warn(const char* message) {
     ui::messageBox(message, MB_ICONWARNING | MB_OK);
 }
 
+bool canReadProviderFile(const char* fileName) {
+    char path[MAX_PATH];
+    ProviderCsvFile file;
+    return dataFilePath(fileName, path) && file.open(path);
+}
+
+// Without either file the form can never be completed: the user is told
+// once where the provider's files belong.
+void tellWhenProviderFilesAreMissing() {
+    if (canReadProviderFile("CTMENU.csv") || canReadProviderFile("ISP_INF.csv")) return;
+    char directory[MAX_PATH];
+    if (programDirectory(directory) == 0) directory[0] = '\0';
+    char message[MAX_PATH + 512];
+    std::snprintf(message, sizeof message,
+                  text("プロバイダーの設定ファイル（CTMENU.csv、ISP_INF.csv）が見つかりません。\n\n"
+                       "プロバイダーから届いたファイルを、次のフォルダーに置いてから起動し直してください。\n\n%s"),
+                  directory);
+    ui::messageBox(message, MB_ICONINFORMATION | MB_OK);
+}
+
 }  // namespace
 
 NewConnectionDialog::NewConnectionDialog(ui::Dialog* parent)
@@ -61,6 +83,7 @@ bool NewConnectionDialog::onInitDialog() {
     FormTextSink sink(*this);
     IspSettings().loadDialogDefaults(sink);
     applyConnectionType();
+    tellWhenProviderFilesAreMissing();
     return true;
 }
 
@@ -103,7 +126,9 @@ bool NewConnectionDialog::loadConnectionTypeMenu() {
     if (!readConnectionTypeItems(items)) return false;
     for (const ConnectionTypeItem& item : items) {
         connectionItems_.push_back(std::make_unique<ConnectionTypeItem>(item));
-        addItem(IDC_CONNECTION_TYPE, item.displayName, reinterpret_cast<ui::ItemData>(connectionItems_.back().get()));
+        const int index = addItem(IDC_CONNECTION_TYPE, item.displayName,
+                                  reinterpret_cast<ui::ItemData>(connectionItems_.back().get()));
+        if (item.typeCode == kHeadingTypeCode) markItemAsHeading(IDC_CONNECTION_TYPE, index);
     }
     if (itemCount(IDC_CONNECTION_TYPE) > 0) setSelection(IDC_CONNECTION_TYPE, 0);
     return true;
@@ -140,17 +165,28 @@ void NewConnectionDialog::applyConnectionType() {
 }
 
 bool NewConnectionDialog::checkForm() {
+    // Blanks are content: only a box with nothing at all in it is empty.
+    if (!requireText(controlText(IDC_ENTRY_NAME), text("この接続に付ける名前が入力されていません"))) return false;
+    // A name the phonebook would refuse is refused here, before anything is
+    // written and while everything typed is still in the form. Its length
+    // has a message of its own, below.
+    const std::string entryName = controlText(IDC_ENTRY_NAME);
+    if (entryName.size() <= RAS_MaxEntryName && !phonebookAcceptsName(remoteAccess(), entryName)) {
+        warn(text("この接続に付ける名前は使えません\n\n"
+                  "名前には文字か数字を入れてください。\n"
+                  "次の文字とタブなどの制御文字は使えません：  \\ / : * ? < > |\n"
+                  "名前の先頭にピリオド（.）は使えません。"));
+        return false;
+    }
     const struct {
         int id;
         const char* message;
     } required[] = {
-        {IDC_ENTRY_NAME, text("この接続に付ける名前が入力されていません")},
         {IDC_USER_NAME, text("ユーザー名が入力されていません")},
         {IDC_PASSWORD, text("パスワードが入力されていません")},
         {IDC_ACCESS_NUMBER, text("アクセスポイント電話番号が入力されていません")},
         {IDC_MODEM, text("モデムが選択されていません")},
     };
-    // Blanks are content: only a box with nothing at all in it is empty.
     for (const auto& field : required) {
         if (!requireText(controlText(field.id), field.message)) return false;
     }

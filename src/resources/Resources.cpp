@@ -193,6 +193,8 @@ const char* loadString(unsigned id) {
     }
 }
 
+const char* programVersion() { return KIVORA_VERSION; }
+
 const ui::Icon& icon(IconId id) {
     switch (id) {
     case IDI_PROGRAM: {

@@ -13,4 +13,7 @@ const char* loadString(unsigned id);
 
 const ui::Icon& icon(IconId id);
 
+// The program's version, as the about box shows it ("1.0.0").
+const char* programVersion();
+
 }  // namespace resources

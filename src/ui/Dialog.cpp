@@ -218,6 +218,13 @@ void Dialog::setCheckState(int id, int checkState) {
     changed(*control);
 }
 
+void Dialog::setControlDescription(int id, std::string_view description) {
+    ControlState* control = state(id);
+    if (control == nullptr) return;
+    control->description = std::string(description);
+    changed(*control);
+}
+
 bool Dialog::isControlEnabled(int id) const {
     const ControlState* control = state(id);
     return control != nullptr && control->enabled;
@@ -340,6 +347,13 @@ ItemData Dialog::itemData(int id, int index) const {
     const ControlState* list = state(id);
     if (list == nullptr || index < 0 || index >= static_cast<int>(list->items.size())) return 0;
     return list->items[index].data;
+}
+
+void Dialog::markItemAsHeading(int id, int index) {
+    ControlState* list = state(id);
+    if (list == nullptr || index < 0 || index >= static_cast<int>(list->items.size())) return;
+    list->items[index].heading = true;
+    changed(*list);
 }
 
 void Dialog::deleteItem(int id, int index) {

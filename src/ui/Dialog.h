@@ -30,6 +30,9 @@ using ItemData = std::uintptr_t;
 struct ComboItem {
     std::string text;
     ItemData data = 0;
+    // A heading between the choices: shown apart and passed over by the
+    // keyboard, though a mouse can still pick it.
+    bool heading = false;
 };
 
 // A picture for a control: top-down rows of 0x00RRGGBB pixels.
@@ -71,6 +74,8 @@ struct ControlState {
     std::optional<Image> image;
     std::optional<FontDescription> font;
     std::optional<ControlColours> colours;
+    // Told to assistive technology beside the control's name (CP932).
+    std::string description;
 };
 
 // An entry of the window's system menu; id 0 is a separator.
@@ -138,6 +143,8 @@ public:
     void setControlImage(int id, int width, int height, std::vector<std::uint32_t> pixels);
     void setControlFont(int id, const FontDescription& font);
     void setControlColours(int id, const ControlColours& colours);
+    // What assistive technology says about the control beside its name.
+    void setControlDescription(int id, std::string_view description);
     void redrawControl(int id);
 
     // Drop-down lists. Indexes are 0-based; -1 means none.
@@ -148,6 +155,7 @@ public:
     std::string itemText(int id, int index) const;
     ItemData itemData(int id, int index) const;
     void deleteItem(int id, int index);
+    void markItemAsHeading(int id, int index);
     void resetContent(int id);
 
     // For backends.

@@ -1,5 +1,6 @@
 #include "RemoteAccessStore.h"
 
+#include "EntryNameRules.h"
 #include "RecordFields.h"
 #include "StoreFile.h"
 #include "StoreFiles.h"
@@ -145,6 +146,7 @@ Status writeEntry(std::string_view name, const RASENTRYA& properties) {
 
 Status editEntry(std::string_view name, const std::function<void(RASENTRYA&)>& change) {
     if (Status valid = checkEntryName(name); !valid.ok()) return valid;
+    if (Status valid = checkPublishedEntryNameRules(name); !valid.ok()) return valid;
     std::lock_guard guard(storeMutex);
     RootLock lock;
     if (!lock.held()) return lockFailure();
@@ -181,6 +183,7 @@ Status deleteEntry(std::string_view name) {
 
 Status validateNewEntryName(std::string_view name) {
     if (Status valid = checkEntryName(name); !valid.ok()) return valid;
+    if (Status valid = checkPublishedEntryNameRules(name); !valid.ok()) return valid;
     std::lock_guard guard(storeMutex);
     if (Status status = phonebookFile().refresh(); !status.ok()) return status;
     if (phonebookFile().model().find(name) != nullptr) {

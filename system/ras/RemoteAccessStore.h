@@ -55,8 +55,8 @@ Status editEntry(std::string_view name, const std::function<void(RASENTRYA&)>& c
 // Removes the entry and the credentials stored with it.
 Status deleteEntry(std::string_view name);
 
-// ERROR_INVALID_NAME for a name the phonebook cannot hold, ERROR_ALREADY_EXISTS
-// for the name of an entry, else success.
+// ERROR_INVALID_NAME for a name the phonebook cannot hold or the published
+// rules refuse, ERROR_ALREADY_EXISTS for the name of an entry, else success.
 Status validateNewEntryName(std::string_view name);
 
 // The credentials of an existing entry; none stored reads as empty fields

@@ -16,7 +16,7 @@ std::vector<Command> allCommands() {
 }
 
 void printUsage(std::ostream& out) {
-    out << "usage: kivora-sys [--root DIR] COMMAND [ARGUMENTS]\n\n"
+    out << "usage: kivora-sys [--root DIR] COMMAND [ARGUMENTS] [--root DIR]\n\n"
            "The stand-in system lives in DIR, else in $KIVORA_SYSTEM, else in\n"
            "${XDG_DATA_HOME:-$HOME/.local/share}/kivora/system. Commands:\n";
     for (const Command& c : allCommands()) {
@@ -68,9 +68,20 @@ int main(int argc, char** argv) {
         return kExitUsage;
     }
     for (const Command& c : allCommands()) {
-        if (args.front() == c.name) {
-            return c.run(std::vector<std::string>(args.begin() + 1, args.end()));
+        if (args.front() != c.name) continue;
+        // --root may follow the command too, as GNU tools take options
+        // anywhere on the line.
+        std::vector<std::string> commandArgs;
+        for (size_t i = 1; i < args.size(); ++i) {
+            if (args[i] != "--root") {
+                commandArgs.push_back(args[i]);
+            } else if (i + 1 < args.size()) {
+                setenv("KIVORA_SYSTEM", args[++i].c_str(), 1);
+            } else {
+                return usageError(c.name, "--root needs a directory");
+            }
         }
+        return c.run(commandArgs);
     }
     std::cerr << "kivora-sys: unknown command " << args.front() << '\n';
     printUsage(std::cerr);

@@ -16,6 +16,7 @@ TEST(Binding, ALibraryWithoutHangUpIsRefusedWithAWarningAndTheStartDialogStillRu
         program.addFile("librasapi32.so",
                         testsupport::readFile(KIVORA_FAKERAS_DIR "/no-hangup/librasapi32.so"));
         if (*table) program.addFile(table, "");
+        program.addFile("ISP_INF.csv", "");
         const char* dialog = *table ? "102" : "129";
         auto outcome = program.run("answer OK\nclose\n");
         EXPECT_EQ(outcome.status, 0);

@@ -276,9 +276,13 @@ TEST_F(Migration, TheIsdnDialogMovesOnlyTheUserNameToTheNewDomain) {
 
 TEST_F(Migration, EditBoxesCountOnlyWhileTicked) {
     sys.addEntry("東京", {"szLocalPhoneNumber=03-5550-1234"}, "taro@old.example", "secret");
-    // Ticked, edited, unticked again: the edits are ignored.
-    migrate("click 1011\nset 1001 jiro\nclick 1012\nset 1002 other\nclick 1013\nselect 1018 1\n"
-            "click 1011\nclick 1012\nclick 1013\nclick 1\nanswer OK\n");
+    // Ticked, edited, unticked again: the edits are ignored, and the fields
+    // show again what will be written.
+    auto unticked = migrate("click 1011\nset 1001 jiro\nclick 1012\nset 1002 other\nclick 1013\nselect 1018 1\n"
+                            "click 1011\nclick 1012\nclick 1013\ndump\nclick 1\nanswer OK\n");
+    EXPECT_THAT(unticked.transcript, Contains("control 1001 edit \"taro\" disabled"));
+    EXPECT_THAT(unticked.transcript, Contains("control 1002 edit \"secret\" disabled password"));
+    EXPECT_THAT(unticked.transcript, Contains(::testing::StartsWith("control 1018 dropdown \"" + kModem + "\" disabled selected=0")));
     auto entry = sys.show("東京");
     EXPECT_EQ(entry["szUserName"], "taro@dial.example");
     EXPECT_EQ(entry["szPassword"], "secret");

@@ -96,12 +96,20 @@ TEST(NewConnection, EachCheckRefusesInOrderAndBlanksCountAsContent) {
     provide(program, "CTMENU.csv", kMenu);
     sys(program, {"device-remove", "標準 56000 bps モデム"});
     sys(program, {"device-remove", "標準 33600 bps モデム"});
+    // A blank name is content, but not a name the phonebook takes; nor is one
+    // with a tab, and the form keeps it as typed.
     auto outcome = program.run(
-        "click 1\nanswer OK\nset 1005  \nkey 1 SPACE\nanswer OK\nset 1001  \nclick 1\nanswer OK\n"
+        "click 1\nanswer OK\nset 1005  \nkey 1 SPACE\nanswer OK\nset 1005 a\\tb\nclick 1\nanswer OK\ndump\n"
+        "set 1005 a\nclick 1\nanswer OK\nset 1001  \nclick 1\nanswer OK\n"
         "set 1002  \nset 1003 \nclick 1\nanswer OK\nset 1003  \nclick 1\nanswer OK\nclose\n");
+    const std::string nameRefused = warning(
+        "この接続に付ける名前は使えません\\n\\n名前には文字か数字を入れてください。\\n"
+        "次の文字とタブなどの制御文字は使えません：  \\\\ / : * ? < > |\\n名前の先頭にピリオド（.）は使えません。");
+    EXPECT_THAT(outcome.transcript, Contains("control 1005 edit \"a\tb\""));
     EXPECT_THAT(
         messages(outcome),
-        ElementsAre(warning("この接続に付ける名前が入力されていません"), warning("ユーザー名が入力されていません"),
+        ElementsAre(warning("この接続に付ける名前が入力されていません"), nameRefused, nameRefused,
+                    warning("ユーザー名が入力されていません"),
                     warning("パスワードが入力されていません"), warning("アクセスポイント電話番号が入力されていません"),
                     warning("モデムが選択されていません")));
     EXPECT_EQ(outcome.transcript.back(), "exit 0");
@@ -325,6 +333,7 @@ TEST(NewConnection, WithoutTheRemoteAccessLibraryNoModemIsOffered) {
 
 TEST(NewConnection, TheLogoShowsBesideTheFormAndADamagedOneIsReportedOnce) {
     Program program;
+    provide(program, "ISP_INF.csv", kSettings);
     EXPECT_THAT(program.run("dump\nclose\n").transcript, Contains("control 1023 picture \"\" hidden"));
 
     program.addFile("Logo.png", testsupport::readFile(KIVORA_TESTS_DIR "/../demo/Logo.png"));

@@ -32,8 +32,9 @@ Outcome Program::run(const std::string& script, const std::map<std::string, std:
     return collect(start(script, environment, workingDirectory, {}));
 }
 
-Outcome Program::runWith(const std::vector<std::string>& arguments, const std::string& script) const {
-    return collect(start(script, {}, {}, arguments));
+Outcome Program::runWith(const std::vector<std::string>& arguments, const std::string& script,
+                         const std::map<std::string, std::string>& environment) const {
+    return collect(start(script, environment, {}, arguments));
 }
 
 bool Program::runKilledAfter(const std::string& script, std::chrono::microseconds delay) const {

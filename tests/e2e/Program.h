@@ -36,7 +36,8 @@ public:
     Outcome run(const std::string& script, const std::map<std::string, std::string>& environment = {},
                 const std::string& workingDirectory = {}) const;
     // The same with command-line arguments.
-    Outcome runWith(const std::vector<std::string>& arguments, const std::string& script) const;
+    Outcome runWith(const std::vector<std::string>& arguments, const std::string& script,
+                    const std::map<std::string, std::string>& environment = {}) const;
     // Runs the program and kills it with SIGKILL after `delay`; true when the
     // kill came before it ended by itself.
     bool runKilledAfter(const std::string& script, std::chrono::microseconds delay) const;

@@ -12,9 +12,20 @@ using ::testing::HasSubstr;
 
 TEST(StartUp, WithoutATableFileTheNewConnectionFormRunsAlone) {
     Program program;
+    program.addFile("ISP_INF.csv", "");
     auto outcome = program.run("close\n");
     EXPECT_EQ(outcome.status, 0);
     EXPECT_THAT(outcome.transcript, ElementsAre("run 129", "> close", "end 129 2", "exit 0"));
+}
+
+TEST(StartUp, WithoutTheProviderFilesTheFormSaysOnceWhereTheyBelong) {
+    Program program;
+    auto outcome = program.run("answer OK\nclose\n");
+    EXPECT_EQ(outcome.status, 0);
+    ASSERT_EQ(outcome.transcript.size(), 6u);
+    EXPECT_THAT(outcome.transcript[0], ::testing::StartsWith("message information ok \"Kivora\""));
+    EXPECT_THAT(outcome.transcript[0], HasSubstr("CTMENU.csv"));
+    EXPECT_THAT(outcome.transcript[0], ::testing::EndsWith("\\n\\n" + program.directory() + "\""));
 }
 
 TEST(StartUp, EitherTableFileOrADirectoryByItsNameOpensTheMainMenu) {
@@ -101,6 +112,7 @@ TEST(Script, ActionsThatCannotApplyEndTheProgramWithStatusThree) {
     for (const Case& test : cases) {
         SCOPED_TRACE(test.script);
         Program program;
+        program.addFile("ISP_INF.csv", "");
         auto outcome = program.run(test.script);
         EXPECT_EQ(outcome.status, 3);
         ASSERT_GE(outcome.transcript.size(), test.tail.size());
@@ -111,6 +123,7 @@ TEST(Script, ActionsThatCannotApplyEndTheProgramWithStatusThree) {
 
 TEST(Script, TranscriptGoesToStandardOutputWhenNoFileIsNamed) {
     Program program;
+    program.addFile("ISP_INF.csv", "");
     auto outcome = program.run("close\n", {{"KIVORA_TRANSCRIPT", ""}});
     EXPECT_EQ(outcome.status, 0);
     EXPECT_EQ(outcome.standardOutput, "run 129\n> close\nend 129 2\nexit 0\n");
@@ -132,6 +145,27 @@ TEST(Backends, AnUnknownChoiceOrNoDisplayIsSaidInOneLine) {
     EXPECT_THAT(noDisplay.standardError, HasSubstr("xvfb-run"));
     EXPECT_THAT(noDisplay.standardError, HasSubstr("KIVORA_UI=script"));
     EXPECT_EQ(std::count(noDisplay.standardError.begin(), noDisplay.standardError.end(), '\n'), 1);
+}
+
+TEST(CommandLine, HelpAndVersionNeedNoDisplayAndAnUnknownOptionIsAUsageError) {
+    Program program;
+    const std::map<std::string, std::string> noDisplay = {
+        {"KIVORA_UI", "qt"}, {"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}, {"QT_QPA_PLATFORM", ""}};
+    auto help = program.runWith({"--help"}, "", noDisplay);
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.standardError, "");
+    for (const char* listed : {"--undo-migration", "--version", "KIVORA_UI", "KIVORA_SYSTEM", "KIVORA_SCRIPT",
+                               "KIVORA_TRANSCRIPT", "CTMENU.csv"}) {
+        EXPECT_THAT(help.standardOutput, HasSubstr(listed));
+    }
+    auto version = program.runWith({"--version"}, "", noDisplay);
+    EXPECT_EQ(version.status, 0);
+    EXPECT_THAT(version.standardOutput, ::testing::StartsWith("kivora "));
+
+    auto unknown = program.runWith({"--frobnicate"}, "", noDisplay);
+    EXPECT_EQ(unknown.status, 2);
+    EXPECT_EQ(unknown.standardOutput, "");
+    EXPECT_THAT(unknown.standardError, ::testing::StartsWith("kivora: unknown option --frobnicate\nusage: kivora"));
 }
 
 }  // namespace

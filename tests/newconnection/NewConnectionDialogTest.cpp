@@ -19,8 +19,10 @@ struct TitledApplication : ui::Application {
     void initInstance() override {}
 };
 
+// No provider files stand beside the test programs: each form opens with the
+// box that says where they belong.
 TEST(NewConnectionDialog, OpensAsItsOwnWindowWithDirectInputForUserNameAndNumber) {
-    testsupport::ScriptHarness harness;
+    testsupport::ScriptHarness harness("answer OK\n");
     NewConnectionDialog form;
     ASSERT_TRUE(form.create());
     EXPECT_EQ(form.icon(), &icon(IDI_WINDOW));
@@ -36,7 +38,7 @@ TEST(NewConnectionDialog, OpensAsItsOwnWindowWithDirectInputForUserNameAndNumber
 
 TEST(NewConnectionDialog, NeitherToneNorPulseIsRefusedBeforeTheMissingMethod) {
     TitledApplication application;
-    testsupport::ScriptHarness harness("answer OK\nanswer OK\n");
+    testsupport::ScriptHarness harness("answer OK\nanswer OK\nanswer OK\n");
     NewConnectionDialog form;
     ASSERT_TRUE(form.create());
     for (int id : {IDC_ENTRY_NAME, IDC_USER_NAME, IDC_PASSWORD, IDC_ACCESS_NUMBER}) form.setControlText(id, "x");
@@ -48,7 +50,8 @@ TEST(NewConnectionDialog, NeitherToneNorPulseIsRefusedBeforeTheMissingMethod) {
     ui::UserInput(form).click(IDOK);
     EXPECT_THAT(
         harness.lines(),
-        ElementsAre("create 129", "message warning ok \"Kivora\" \"トーンかパルスを選択してください\"", "> answer OK",
+        ElementsAre("create 129", ::testing::StartsWith("message information ok"), "> answer OK",
+                    "message warning ok \"Kivora\" \"トーンかパルスを選択してください\"", "> answer OK",
                     "message warning ok \"Kivora\" \"接続方法を選択してください\"", "> answer OK"));
     EXPECT_FALSE(form.hasEnded());
 }

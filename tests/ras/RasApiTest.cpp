@@ -172,6 +172,19 @@ TEST_F(RasApi, SetEntryPropertiesRefusesWhatThePhonebookCannotHoldAndLeavesItAlo
     EXPECT_EQ(readFile(phonebook()), before);
 }
 
+TEST_F(RasApi, ValidatingANameAppliesThePublishedRules) {
+    // 表 is 0x95 0x5C and ソ 0x83 0x5C: a trail byte equal to '\\' is no backslash.
+    for (const std::string& name : {std::string("Kivora 1"), std::string("a.b"), sjis("表示"), sjis("ソフト"),
+                                    sjis("ｶﾅ"), sjis("接続")}) {
+        EXPECT_EQ(ras().RasValidateEntryNameA(nullptr, name.c_str()), ERROR_SUCCESS) << name;
+    }
+    for (const std::string& name : {std::string("a/b"), std::string("a\\b"), std::string("x:y"), std::string("a*"),
+                                    std::string("why?"), std::string("<a>"), std::string("a|b"),
+                                    std::string(".hidden"), std::string("   "), std::string("-_-"), sjis("　・")}) {
+        EXPECT_EQ(ras().RasValidateEntryNameA(nullptr, name.c_str()), ERROR_INVALID_NAME) << name;
+    }
+}
+
 TEST_F(RasApi, EntryNamesIgnoreAsciiCaseButNotTrailBytes) {
     ASSERT_EQ(setEntry("Kivora", modemEntry("1")), ERROR_SUCCESS);
     ASSERT_EQ(setEntry("second", modemEntry("2")), ERROR_SUCCESS);

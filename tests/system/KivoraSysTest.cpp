@@ -24,6 +24,7 @@ TEST(KivoraSys, BadArgumentsGiveUsageAndStatusTwo) {
         {"frobnicate"},
         {"--bogus", "init"},
         {"--root"},
+        {"init", "--root"},
         {"init", "now"},
         {"version", "vista"},
         {"version", "2", "5"},
@@ -61,6 +62,10 @@ TEST(KivoraSys, InitSeedsAndPrintsTheRoot) {
     ASSERT_EQ(sys({"--root", root, "init"}).status, 0);
     EXPECT_EQ(readFile(root + "/HKCU.reg"), hkcu);
     EXPECT_EQ(sys({"--root", root, "registry"}).out, "");
+    // --root after the command names the same root.
+    ProcessResult after = sys({"init", "--root", root});
+    EXPECT_EQ(after.status, 0) << after.err;
+    EXPECT_EQ(after.out, root + "\n");
 }
 
 TEST(KivoraSys, RegistryPrintsEveryValueInUtf8) {

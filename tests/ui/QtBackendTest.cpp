@@ -24,6 +24,7 @@
 #include <QTimer>
 #include <QWindow>
 
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <vector>
@@ -150,10 +151,20 @@ TEST(QtBackend, EditsMaskRefuseAndReport) {
 
     auto* name = control<QLineEdit>(dialog, kName);
     name->clear();
-    // é has no CP932 form: the edit refuses it and keeps the rest.
+    // é has no CP932 form: the edit refuses it, keeps the rest and says so
+    // below itself; a paste keeps every character CP932 can hold.
     type(name, QString::fromUtf8("aéテ"));
     EXPECT_EQ(name->text(), QString::fromUtf8("aテ"));
     EXPECT_EQ(dialog.controlText(kName), "a\x83\x65");
+    auto balloons = qtBackend().windowOf(dialog)->findChildren<QLabel*>();
+    auto balloon = std::find_if(balloons.begin(), balloons.end(), [](QLabel* label) {
+        return !label->isHidden() && label->text().contains(QString::fromUtf8("「é」"));
+    });
+    ASSERT_NE(balloon, balloons.end());
+    EXPECT_GT((*balloon)->y(), name->geometry().bottom());
+    name->insert(QString::fromUtf8("x①éy😀z"));
+    EXPECT_EQ(name->text(), QString::fromUtf8("aテx①yz"));
+    EXPECT_TRUE((*balloon)->text().contains(QString::fromUtf8("é😀")));
 
     dialog.disableInputMethod(kName);
     EXPECT_FALSE(name->testAttribute(Qt::WA_InputMethodEnabled));

@@ -4,7 +4,10 @@
 #include "Dialog.h"
 #include "QtBackend.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPainter>
 #include <QWidget>
@@ -65,6 +68,36 @@ void QtCamera::shoot(ui::Dialog& dialog, const char* name) {
     QCoreApplication::processEvents();
     bool captioned = (dialog.dialogTemplate().style & WS_CAPTION) == WS_CAPTION;
     save(captioned ? framed(*window, window->windowIcon()) : window->grab().toImage(), name);
+}
+
+void QtCamera::shootOpenList(ui::Dialog& dialog, int listId, const char* name) {
+    QWidget* window = backend_.windowOf(dialog);
+    auto* list = qobject_cast<QComboBox*>(backend_.controlWidget(dialog, listId));
+    if (window == nullptr || list == nullptr) {
+        std::fprintf(stderr, "kivora-screenshots: %s has no list %d\n", name, listId);
+        failed_ = true;
+        return;
+    }
+    window->show();
+    list->showPopup();
+    QCoreApplication::processEvents();
+    QImage image = framed(*window, window->windowIcon());
+    // The open list is a window of its own: painted where it stands over
+    // the dialog's client area.
+    QWidget* popup = list->view()->window();
+    QPainter painter(&image);
+    painter.drawPixmap(popup->pos() - window->pos() + QPoint(1, kTitleHeight), popup->grab());
+    painter.end();
+    list->hidePopup();
+    save(image, name);
+}
+
+void QtCamera::shootTyped(ui::Dialog& dialog, int editId, const char* utf8, const char* name) {
+    if (auto* edit = qobject_cast<QLineEdit*>(backend_.controlWidget(dialog, editId))) {
+        edit->end(false);
+        edit->insert(QString::fromUtf8(utf8));
+    }
+    shoot(dialog, name);
 }
 
 void QtCamera::shootMessageBox(const std::string& text, UINT type, const char* name) {

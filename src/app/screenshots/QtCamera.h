@@ -16,6 +16,8 @@ public:
     QtCamera(ui::QtBackend& backend, QString directory) : backend_(backend), directory_(std::move(directory)) {}
 
     void shoot(ui::Dialog& dialog, const char* name) override;
+    void shootOpenList(ui::Dialog& dialog, int listId, const char* name) override;
+    void shootTyped(ui::Dialog& dialog, int editId, const char* utf8, const char* name) override;
     void shootMessageBox(const std::string& text, UINT type, const char* name) override;
     bool failed() const { return failed_; }
 

@@ -35,6 +35,16 @@ void newConnection(Camera& camera) {
     form.setControlText(IDC_USER_NAME, "taro");
     form.setControlText(IDC_PASSWORD, "secret");
     camera.shoot(form, "new-connection");
+    camera.shootOpenList(form, IDC_CONNECTION_TYPE, "new-connection-methods");
+}
+
+// A character CP932 cannot hold, typed into the name: the edit keeps it out
+// and says so below itself.
+void refusedCharacter(Camera& camera) {
+    NewConnectionDialog form;
+    form.create();
+    fillModems(form);
+    camera.shootTyped(form, IDC_ENTRY_NAME, "€", "new-connection-refused-character");
 }
 
 // The demo provider's customer whose entry still dials 東京第1（旧）
@@ -97,6 +107,7 @@ const std::vector<Scene>& scenes() {
              camera.shoot(about, "about");
          }},
         {"new-connection", newConnection},
+        {"new-connection-refused-character", refusedCharacter},
         {"progress",
          [](Camera& camera) {
              ProgressWindow progress;

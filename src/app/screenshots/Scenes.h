@@ -19,6 +19,11 @@ public:
     // Saves <name>.png: the dialog's window (made with create(), shown or
     // not), with its title bar where it has a caption.
     virtual void shoot(ui::Dialog& dialog, const char* name) = 0;
+    // The same with drop-down list `listId` open over it.
+    virtual void shootOpenList(ui::Dialog& dialog, int listId, const char* name) = 0;
+    // The same after a user typed `utf8` at the end of edit `editId`, as the
+    // backend's edit control takes it.
+    virtual void shootTyped(ui::Dialog& dialog, int editId, const char* utf8, const char* name) = 0;
     // The message box the program would show, texts in CP932.
     virtual void shootMessageBox(const std::string& text, UINT type, const char* name) = 0;
 };

@@ -101,6 +101,29 @@ void Win32Camera::shoot(ui::Dialog& dialog, const char* name) {
     dialog.showWindow(SW_HIDE);
 }
 
+void Win32Camera::shootOpenList(ui::Dialog& dialog, int listId, const char* name) {
+    HWND window = backend_.windowOf(&dialog);
+    HWND list = window != nullptr ? GetDlgItem(window, listId) : nullptr;
+    if (list != nullptr) {
+        dialog.showWindow(SW_SHOW);
+        SendMessageW(list, CB_SHOWDROPDOWN, TRUE, 0);
+    }
+    shoot(dialog, name);
+    if (list != nullptr) SendMessageW(list, CB_SHOWDROPDOWN, FALSE, 0);
+}
+
+void Win32Camera::shootTyped(ui::Dialog& dialog, int editId, const char* utf8, const char* name) {
+    HWND window = backend_.windowOf(&dialog);
+    HWND edit = window != nullptr ? GetDlgItem(window, editId) : nullptr;
+    if (edit != nullptr) {
+        wchar_t typed[16] = {};
+        MultiByteToWideChar(CP_UTF8, 0, utf8, -1, typed, 16);
+        SendMessageW(edit, EM_SETSEL, -1, -1);
+        for (const wchar_t* c = typed; *c != 0; ++c) SendMessageW(edit, WM_CHAR, *c, 0);
+    }
+    shoot(dialog, name);
+}
+
 void Win32Camera::shootMessageBox(const std::string& text, UINT type, const char* name) {
     // The box waits in its own loop: a helper photographs it from outside,
     // then presses OK.

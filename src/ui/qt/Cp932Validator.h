@@ -1,15 +1,23 @@
-// Refuses, at the edit, any text that CP932 cannot hold: the program keeps
-// every text in CP932 and must never receive a character it would lose.
+// Keeps out of an edit, as it is typed or pasted, every character that
+// CP932 cannot hold: the program keeps every text in CP932 and must never
+// receive a character it would lose. What can be held stays; what was left
+// out is reported, so that the edit can say so.
 #pragma once
 
 #include <QValidator>
+
+#include <functional>
 
 namespace ui {
 
 class Cp932Validator : public QValidator {
 public:
-    using QValidator::QValidator;
+    // refused: called with the characters left out, once per change.
+    Cp932Validator(QObject* parent, std::function<void(const QString&)> refused);
     State validate(QString& input, int& position) const override;
+
+private:
+    std::function<void(const QString&)> refused_;
 };
 
 }  // namespace ui

@@ -1,12 +1,17 @@
 #include "QtWindowView.h"
 
+#include "Accessibility.h"
 #include "Cp932.h"
 #include "Cp932Validator.h"
 #include "Dialog.h"
+#include "DialogNavigation.h"
 #include "QtBackend.h"
 #include "UserInput.h"
 
+#include <QAbstractItemView>
+#include <QAccessibleWidget>
 #include <QApplication>
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -24,6 +29,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QTimer>
 #include <QWindow>
 #include <qdrawutil.h>
 
@@ -39,6 +45,8 @@ namespace {
 constexpr int kDesignDpi = 96;
 constexpr int kModalFrameWidth = 3;
 constexpr int kIconSize = 32;
+// How long a refused character's balloon stays, as long as a tooltip.
+constexpr int kBalloonMilliseconds = 5000;
 
 QColor toQColor(COLORREF colour) { return QColor(GetRValue(colour), GetGValue(colour), GetBValue(colour)); }
 
@@ -91,6 +99,17 @@ private:
     QImage image_;
 };
 
+// Qt names a drop-down list by its current item on Linux; ours are named
+// by their label, as on Windows, and tell the item as their value.
+class LabelledComboBox : public QAccessibleWidget {
+public:
+    explicit LabelledComboBox(QComboBox* list) : QAccessibleWidget(list, QAccessible::ComboBox) {}
+    QString text(QAccessible::Text kind) const override {
+        if (kind == QAccessible::Value) return static_cast<QComboBox*>(widget())->currentText();
+        return QAccessibleWidget::text(kind);
+    }
+};
+
 QImage toQImage(const Image& image) {
     QImage result(image.width, image.height, QImage::Format_RGB32);
     for (int y = 0; y < image.height; ++y) {
@@ -112,16 +131,20 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::KeyPress) {
             auto* key = static_cast<QKeyEvent*>(event);
-            if (view_.handleKey(qobject_cast<QWidget*>(watched), key->key(), key->modifiers())) return true;
+            if (view_.handleKey(qobject_cast<QWidget*>(watched), *key)) return true;
         }
+        if (event->type() == QEvent::FocusOut && watched == view_.balloonOwner_) view_.hideBalloon();
         return QDialog::eventFilter(watched, event);
     }
 
     void keyPressEvent(QKeyEvent* event) override {
         // Keys the controls leave reach the dialog; QDialog's own Enter and
         // Escape handling must never act.
-        if (!view_.handleKey(this, event->key(), event->modifiers())) event->ignore();
+        if (!view_.handleKey(this, *event)) event->ignore();
     }
+
+    // Tab and Shift+Tab, from any control: the dialog manager's order.
+    bool focusNextPrevChild(bool next) override { return view_.moveFocusByTab(!next); }
 
     void closeEvent(QCloseEvent* event) override {
         event->ignore();
@@ -244,7 +267,7 @@ QWidget* QtWindowView::makeControl(std::size_t index) {
     }
     case ControlKind::Edit: {
         auto* edit = new QLineEdit(parent);
-        edit->setValidator(new Cp932Validator(edit));
+        edit->setValidator(new Cp932Validator(edit, [this, edit](const QString& left) { showBalloon(edit, left); }));
         QObject::connect(edit, &QLineEdit::textEdited, edit, [this, id](const QString& text) {
             UserInput(dialog_).typeText(id, toCp932(text));
         });
@@ -262,9 +285,12 @@ QWidget* QtWindowView::makeControl(std::size_t index) {
         return box;
     }
     case ControlKind::RadioButton: {
-        // The dialog keeps the groups; Qt's own exclusivity would not know them.
+        // Auto-exclusive, so that assistive technology calls it a radio
+        // button; a non-exclusive button group per template group keeps Qt
+        // from acting on it, since the dialog keeps the groups itself.
         auto* radio = new QRadioButton(parent);
-        radio->setAutoExclusive(false);
+        radio->setAutoExclusive(true);
+        buttonGroupFor(index).addButton(radio);
         QObject::connect(radio, &QRadioButton::clicked, radio, [this, id] { UserInput(dialog_).click(id); });
         return radio;
     }
@@ -275,8 +301,12 @@ QWidget* QtWindowView::makeControl(std::size_t index) {
     }
     case ControlKind::DropDownList: {
         auto* list = new QComboBox(parent);
+        // Registered before anyone asks, so that Qt's own interface is never made.
+        QAccessible::registerAccessibleInterface(new LabelledComboBox(list));
         QObject::connect(list, &QComboBox::activated, list,
                          [this, id](int item) { UserInput(dialog_).pickItem(id, item); });
+        // The open list's keys pass over headings too.
+        list->view()->installEventFilter(window_.get());
         return list;
     }
     }
@@ -288,6 +318,8 @@ void QtWindowView::controlChanged(std::size_t index) {
     QWidget* widget = controls_[index];
     QString text = QtBackend::toQString(state.text);
     widget->setEnabled(state.enabled);
+    widget->setAccessibleName(QtBackend::toQString(accessibleName(dialog_, index)));
+    widget->setAccessibleDescription(QtBackend::toQString(state.description));
 
     if (state.font) {
         QFont font = font_;
@@ -352,6 +384,15 @@ void QtWindowView::controlChanged(std::size_t index) {
         if (!same) {
             list->clear();
             for (const ComboItem& item : state.items) list->addItem(QtBackend::toQString(item.text));
+        }
+        // Headings stand apart from the choices: bold and greyed.
+        QFont headingFont = list->font();
+        headingFont.setBold(true);
+        for (int i = 0; i < list->count(); ++i) {
+            const bool heading = state.items[static_cast<std::size_t>(i)].heading;
+            list->setItemData(i, heading ? QVariant(headingFont) : QVariant(), Qt::FontRole);
+            list->setItemData(i, heading ? QVariant(list->palette().color(QPalette::Disabled, QPalette::Text)) : QVariant(),
+                              Qt::ForegroundRole);
         }
         list->setCurrentIndex(state.selection);
         break;
@@ -454,25 +495,169 @@ void QtWindowView::endModal() {
     if (modalLoop_ != nullptr) modalLoop_->exit();
 }
 
-bool QtWindowView::handleKey(QWidget* target, int key, Qt::KeyboardModifiers modifiers) {
+namespace {
+
+bool isButtonKind(ControlKind kind) {
+    return kind == ControlKind::PushButton || kind == ControlKind::CheckBox || kind == ControlKind::RadioButton;
+}
+
+// -1 backward, 1 forward, 0 for a key that moves nowhere.
+int arrowDirection(int key) {
+    if (key == Qt::Key_Up || key == Qt::Key_Left) return -1;
+    if (key == Qt::Key_Down || key == Qt::Key_Right) return 1;
+    return 0;
+}
+
+// The item a key moves a list to, passing over headings in the direction
+// of travel; `current` when there is nowhere to go, -1 for a key lists do
+// not take.
+int listItemForKey(const std::vector<ComboItem>& items, int current, const QKeyEvent& event) {
+    const int count = static_cast<int>(items.size());
+    auto firstChoice = [&](int from, int step) {
+        for (int i = from; i >= 0 && i < count; i += step) {
+            if (!items[static_cast<std::size_t>(i)].heading) return i;
+        }
+        return current;
+    };
+    switch (event.key()) {
+    case Qt::Key_Up:
+    case Qt::Key_Left:
+        return firstChoice(current - 1, -1);
+    case Qt::Key_Down:
+    case Qt::Key_Right:
+        return firstChoice(current + 1, 1);
+    case Qt::Key_Home:
+    case Qt::Key_PageUp:
+        return firstChoice(0, 1);
+    case Qt::Key_End:
+    case Qt::Key_PageDown:
+        return firstChoice(count - 1, -1);
+    default:
+        break;
+    }
+    // Type-ahead: the next choice after the current one that starts with
+    // the character typed.
+    const QString typed = event.text();
+    if (typed.isEmpty() || !typed.at(0).isPrint() || (event.modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+        return -1;
+    }
+    for (int step = 1; step <= count; ++step) {
+        const int i = (current + step + count) % count;
+        const ComboItem& item = items[static_cast<std::size_t>(i)];
+        if (!item.heading && QtBackend::toQString(item.text).startsWith(typed, Qt::CaseInsensitive)) return i;
+    }
+    return current;
+}
+
+}  // namespace
+
+bool QtWindowView::handleKey(QWidget* target, const QKeyEvent& event) {
+    const int key = event.key();
+    const Qt::KeyboardModifiers modifiers = event.modifiers();
     if (key == Qt::Key_Space && (modifiers & Qt::AltModifier)) {
         showSystemMenu(window_->mapToGlobal(QPoint(0, 0)));
         return true;
     }
+    // An open list keeps Enter and Escape to itself.
+    if (auto taken = handleOpenListKey(target, event)) return *taken;
+    int id = controlIdOf(target);
+    auto index = dialog_.indexOf(id);
+    ControlKind kind = index ? dialog_.controlState(*index).source->kind : ControlKind::Static;
+    const bool plain = !(modifiers & (Qt::AltModifier | Qt::ControlModifier));
+    if (index && isButtonKind(kind) && arrowDirection(key) != 0 && plain) {
+        moveWithinGroup(*index, arrowDirection(key) < 0);
+        return true;
+    }
+    if (index && kind == ControlKind::DropDownList && plain) {
+        const ControlState& list = dialog_.controlState(*index);
+        const int item = listItemForKey(list.items, list.selection, event);
+        if (item >= 0) {
+            if (item != list.selection) UserInput(dialog_).pickItem(id, item);
+            return true;
+        }
+    }
     int virtualKey = 0;
     if (key == Qt::Key_Return || key == Qt::Key_Enter) virtualKey = VK_RETURN;
     if (key == Qt::Key_Escape) virtualKey = VK_ESCAPE;
-    int id = controlIdOf(target);
-    if (key == Qt::Key_Space) {
-        auto index = dialog_.indexOf(id);
-        ControlKind kind = index ? dialog_.controlState(*index).source->kind : ControlKind::Static;
-        bool button = kind == ControlKind::PushButton || kind == ControlKind::CheckBox ||
-                      kind == ControlKind::RadioButton;
-        if (button) virtualKey = VK_SPACE;
-    }
+    if (key == Qt::Key_Space && isButtonKind(kind)) virtualKey = VK_SPACE;
     if (virtualKey == 0) return false;
     UserInput(dialog_).pressKey(id, virtualKey);
     return true;
+}
+
+std::optional<bool> QtWindowView::handleOpenListKey(QWidget* target, const QKeyEvent& event) {
+    for (std::size_t i = 0; i < controls_.size(); ++i) {
+        auto* list = qobject_cast<QComboBox*>(controls_[i]);
+        if (list == nullptr || list->view() != target) continue;
+        const int current = list->view()->currentIndex().row();
+        const int item = listItemForKey(dialog_.controlState(i).items, current, event);
+        if (item < 0) return false;
+        list->view()->setCurrentIndex(list->model()->index(item, 0));
+        return true;
+    }
+    return std::nullopt;
+}
+
+bool QtWindowView::moveFocusByTab(bool backward) {
+    std::optional<std::size_t> from;
+    for (std::size_t i = 0; i < controls_.size(); ++i) {
+        if (controls_[i] == window_->focusWidget()) from = i;
+    }
+    auto to = nextTabStop(dialog_, from, backward);
+    if (!to) return false;
+    controls_[*to]->setFocus(backward ? Qt::BacktabFocusReason : Qt::TabFocusReason);
+    return true;
+}
+
+void QtWindowView::moveWithinGroup(std::size_t from, bool backward) {
+    auto to = nextInGroup(dialog_, from, backward);
+    if (!to) return;
+    controls_[*to]->setFocus(Qt::OtherFocusReason);
+    // An auto radio button is checked as the focus lands on it.
+    const ControlTemplate& source = *dialog_.controlState(*to).source;
+    if (source.kind == ControlKind::RadioButton) UserInput(dialog_).click(source.id);
+}
+
+QButtonGroup& QtWindowView::buttonGroupFor(std::size_t index) {
+    std::size_t start = index;
+    while (start > 0 && !(dialog_.controlState(start).source->style & WS_GROUP)) --start;
+    QButtonGroup*& group = buttonGroups_[start];
+    if (group == nullptr) {
+        group = new QButtonGroup(window_.get());
+        group->setExclusive(false);
+    }
+    return *group;
+}
+
+void QtWindowView::showBalloon(QLineEdit* edit, const QString& refused) {
+    if (balloon_ == nullptr) {
+        balloon_ = new QLabel(window_.get());
+        balloon_->setFrameShape(QFrame::Box);
+        balloon_->setMargin(4);
+        balloon_->setAutoFillBackground(true);
+        QPalette palette = balloon_->palette();
+        palette.setColor(QPalette::Window, palette.color(QPalette::ToolTipBase));
+        palette.setColor(QPalette::WindowText, palette.color(QPalette::ToolTipText));
+        balloon_->setPalette(palette);
+        balloonTimer_ = new QTimer(balloon_);
+        balloonTimer_->setSingleShot(true);
+        QObject::connect(balloonTimer_, &QTimer::timeout, balloon_, [this] { hideBalloon(); });
+    }
+    // As the edit control's balloon tip says it, below the edit.
+    balloon_->setText(QString::fromUtf8("「%1」は使えない文字です。入力できません。").arg(refused));
+    balloon_->adjustSize();
+    QPoint where = edit->geometry().bottomLeft() + QPoint(8, 2);
+    where.setX(std::max(0, std::min(where.x(), window_->width() - balloon_->width())));
+    balloon_->move(where);
+    balloon_->raise();
+    balloon_->show();
+    balloonOwner_ = edit;
+    balloonTimer_->start(kBalloonMilliseconds);
+}
+
+void QtWindowView::hideBalloon() {
+    if (balloon_ != nullptr) balloon_->hide();
+    balloonOwner_ = nullptr;
 }
 
 void QtWindowView::showSystemMenu(const QPoint& where) {

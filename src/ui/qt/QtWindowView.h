@@ -8,10 +8,17 @@
 #include <QDialog>
 #include <QFont>
 
+#include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
+class QButtonGroup;
 class QEventLoop;
+class QKeyEvent;
+class QLabel;
+class QLineEdit;
+class QTimer;
 
 namespace ui {
 
@@ -52,8 +59,18 @@ private:
     void applyOwner();
     // The window's key handling: Enter, Escape and Space on buttons go
     // through the dialog (its pre-translation, then the dialog manager's
-    // rules); Alt+Space opens the system menu.
-    bool handleKey(QWidget* target, int key, Qt::KeyboardModifiers modifiers);
+    // rules); the arrow keys move within a group, checking radio buttons;
+    // lists pass over their headings; Alt+Space opens the system menu.
+    bool handleKey(QWidget* target, const QKeyEvent& event);
+    // Keys in the open list of a drop-down list: whether the key was taken,
+    // none when `target` is no open list.
+    std::optional<bool> handleOpenListKey(QWidget* target, const QKeyEvent& event);
+    bool moveFocusByTab(bool backward);
+    void moveWithinGroup(std::size_t from, bool backward);
+    QButtonGroup& buttonGroupFor(std::size_t index);
+    // The hint below an edit that characters were left out.
+    void showBalloon(QLineEdit* edit, const QString& refused);
+    void hideBalloon();
     void showSystemMenu(const QPoint& where);
     int controlIdOf(const QWidget* widget) const;
 
@@ -65,6 +82,10 @@ private:
     std::unique_ptr<DialogWidget> window_;
     std::vector<QWidget*> controls_;  // owned by window_, in template order
     QEventLoop* modalLoop_ = nullptr;
+    std::map<std::size_t, QButtonGroup*> buttonGroups_;  // by the group's first control
+    QLabel* balloon_ = nullptr;
+    QTimer* balloonTimer_ = nullptr;
+    QLineEdit* balloonOwner_ = nullptr;
 };
 
 }  // namespace ui
