@@ -8,6 +8,7 @@
 
 TEST(Transcript, AFileIsTheOwnersAloneAndALostLineFailsTheRun) {
     testsupport::Program program;
+    program.addFile("ISP_INF.csv", "");  // provider files, so the form opens without a word
     testsupport::TempDir scratch;
     const std::string file = scratch.file("transcript");
     testsupport::writeFile(scratch.file("script"), "set 1002 secret\nclose\n");
