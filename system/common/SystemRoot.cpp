@@ -44,6 +44,47 @@ DWORD errorFromErrno(int error) {
 
 namespace {
 
+// A folder's name ends at a slash, and on Windows at a backslash too.
+bool endsFolder(char c) {
+#ifdef _WIN32
+    return c == '/' || c == '\\';
+#else
+    return c == '/';
+#endif
+}
+
+}  // namespace
+
+bool ensureSystemRoot(std::string& error) {
+    std::string path = systemRootPath();
+    if (path.empty()) {
+        error = kNoSystemRoot;
+        errno = ENOENT;
+        return false;
+    }
+    if (isDirectory(path)) return true;
+    // mkdir -p, one folder at a time.
+    for (size_t pos = firstFolderEnd(path); pos <= path.size(); ++pos) {
+        if (pos != path.size() && !endsFolder(path[pos])) continue;
+        std::string prefix = path.substr(0, pos);
+        if (!makeDirectory(prefix)) {
+            int saved = errno;
+            error = "cannot create " + prefix + ": " + std::strerror(saved);
+            errno = saved;
+            return false;
+        }
+    }
+    // The root, or the last folder made, may be a file of that name.
+    if (!isDirectory(path)) {
+        error = path + " exists but is not a directory";
+        errno = ENOTDIR;
+        return false;
+    }
+    return true;
+}
+
+namespace {
+
 DWORD seedFile(const std::string& path, std::string_view content) {
     RootLock lock;
     if (!lock.held()) return errorFromErrno(lock.errorNumber());

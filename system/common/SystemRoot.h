@@ -84,6 +84,15 @@ DWORD errorFromErrno(int error);
 
 enum class ReadResult { Ok, Missing, Failed };
 
+// Whether `path` is a directory (following links).
+bool isDirectory(const std::string& path);
+// Makes the directory `path`; true when it is made or a name of it is there
+// already, false with errno set.
+bool makeDirectory(const std::string& path);
+// Where the first folder of `path` that may need making ends: past the
+// leading "/" or, on Windows, the drive.
+size_t firstFolderEnd(const std::string& path);
+
 // Reads a whole file. Missing is a file that is not there (nor could be: a
 // path through a regular file); Failed is any other reason it could not be
 // read (a directory, no permission, I/O error).

@@ -68,39 +68,16 @@ void makeSystemRootAbsolute() {
     setenv("KIVORA_SYSTEM", absolute.c_str(), 1);
 }
 
-bool ensureSystemRoot(std::string& error) {
-    std::string path = systemRootPath();
-    if (path.empty()) {
-        error = kNoSystemRoot;
-        errno = ENOENT;
-        return false;
-    }
+bool isDirectory(const std::string& path) {
     struct stat st {};
-    if (stat(path.c_str(), &st) == 0) {
-        if (S_ISDIR(st.st_mode)) return true;
-        error = path + " exists but is not a directory";
-        errno = ENOTDIR;
-        return false;
-    }
-    // mkdir -p, one component at a time.
-    for (size_t pos = 1; pos <= path.size(); ++pos) {
-        if (pos != path.size() && path[pos] != '/') continue;
-        std::string prefix = path.substr(0, pos);
-        if (mkdir(prefix.c_str(), 0755) != 0 && errno != EEXIST) {
-            int saved = errno;
-            error = "cannot create " + prefix + ": " + std::strerror(saved);
-            errno = saved;
-            return false;
-        }
-    }
-    // The last mkdir may have met a file of that name (EEXIST).
-    if (stat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
-        error = path + " exists but is not a directory";
-        errno = ENOTDIR;
-        return false;
-    }
-    return true;
+    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
+
+bool makeDirectory(const std::string& path) {
+    return mkdir(path.c_str(), 0755) == 0 || errno == EEXIST;
+}
+
+size_t firstFolderEnd(const std::string&) { return 1; }
 
 ReadResult readWholeFile(const std::string& path, std::string& content) {
     content.clear();

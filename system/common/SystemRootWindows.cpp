@@ -106,35 +106,17 @@ void makeSystemRootAbsolute() {
     _putenv_s("KIVORA_SYSTEM", absolute);
 }
 
-bool ensureSystemRoot(std::string& error) {
-    std::string path = systemRootPath();
-    if (path.empty()) {
-        error = kNoSystemRoot;
-        errno = ENOENT;
-        return false;
-    }
+bool isDirectory(const std::string& path) {
     DWORD attributes = GetFileAttributesA(path.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return true;
-    // One folder at a time, past the drive ("Z:/") or the share.
-    for (size_t pos = isAbsolute(path) ? 3 : 1; pos <= path.size(); ++pos) {
-        if (pos != path.size() && !isSeparator(path[pos])) continue;
-        std::string prefix = path.substr(0, pos);
-        if (!CreateDirectoryA(prefix.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
-            failedWithLastError();
-            int saved = errno;
-            error = "cannot create " + prefix + ": " + std::strerror(saved);
-            errno = saved;
-            return false;
-        }
-    }
-    attributes = GetFileAttributesA(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-        error = path + " exists but is not a directory";
-        errno = ENOTDIR;
-        return false;
-    }
-    return true;
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
+
+bool makeDirectory(const std::string& path) {
+    return CreateDirectoryA(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS || failedWithLastError();
+}
+
+// Past the drive ("Z:/").
+size_t firstFolderEnd(const std::string& path) { return isAbsolute(path) ? 3 : 1; }
 
 ReadResult readWholeFile(const std::string& path, std::string& content) {
     content.clear();
