@@ -2,72 +2,10 @@
 
 #include "Cp932.h"
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <pwd.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <vector>
 
 namespace standin {
-
-namespace {
-
-// The home directory: $HOME, else the password database's; empty when
-// neither names one.
-std::string homeDirectory() {
-    if (const char* home = std::getenv("HOME"); home && *home) return home;
-    passwd entry {};
-    passwd* user = nullptr;
-    std::vector<char> buffer(16384);
-    if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &user) == 0 && user && user->pw_dir &&
-        *user->pw_dir) {
-        return user->pw_dir;
-    }
-    return {};
-}
-
-// Run as the program (or any user of the stand-ins) starts, before any
-// thread: a relative root is taken against the directory started in, once,
-// so that it names the same directory whatever the process does later.
-[[gnu::constructor]] void settleSystemRootAtStart() {
-    makeSystemRootAbsolute();
-    if (systemRootPath().empty()) {
-        std::fprintf(stderr, "%s: %s\n", program_invocation_short_name, kNoSystemRoot);
-        std::exit(1);
-    }
-}
-
-}  // namespace
-
-std::string systemRootPath() {
-    if (const char* root = std::getenv("KIVORA_SYSTEM"); root && *root) return root;
-    std::string base;
-    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg) {
-        base = xdg;
-    } else {
-        std::string home = homeDirectory();
-        if (home.empty()) return {};
-        base = home + "/.local/share";
-    }
-    return base + "/kivora/system";
-}
-
-void makeSystemRootAbsolute() {
-    const char* root = std::getenv("KIVORA_SYSTEM");
-    if (root == nullptr || *root == '\0' || *root == '/') return;
-    char* cwd = getcwd(nullptr, 0);
-    if (cwd == nullptr) return;
-    std::string absolute = std::string(cwd) + "/" + root;
-    std::free(cwd);
-    setenv("KIVORA_SYSTEM", absolute.c_str(), 1);
-}
 
 std::string rootFile(std::string_view name) {
     std::string path = systemRootPath();
@@ -76,40 +14,6 @@ std::string rootFile(std::string_view name) {
     path += '/';
     path += name;
     return path;
-}
-
-bool ensureSystemRoot(std::string& error) {
-    std::string path = systemRootPath();
-    if (path.empty()) {
-        error = kNoSystemRoot;
-        errno = ENOENT;
-        return false;
-    }
-    struct stat st {};
-    if (stat(path.c_str(), &st) == 0) {
-        if (S_ISDIR(st.st_mode)) return true;
-        error = path + " exists but is not a directory";
-        errno = ENOTDIR;
-        return false;
-    }
-    // mkdir -p, one component at a time.
-    for (size_t pos = 1; pos <= path.size(); ++pos) {
-        if (pos != path.size() && path[pos] != '/') continue;
-        std::string prefix = path.substr(0, pos);
-        if (mkdir(prefix.c_str(), 0755) != 0 && errno != EEXIST) {
-            int saved = errno;
-            error = "cannot create " + prefix + ": " + std::strerror(saved);
-            errno = saved;
-            return false;
-        }
-    }
-    // The last mkdir may have met a file of that name (EEXIST).
-    if (stat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
-        error = path + " exists but is not a directory";
-        errno = ENOTDIR;
-        return false;
-    }
-    return true;
 }
 
 bool isStorableText(std::string_view cp932Text) {
@@ -138,121 +42,45 @@ DWORD errorFromErrno(int error) {
     }
 }
 
-ReadResult readWholeFile(const std::string& path, std::string& content) {
-    content.clear();
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    // A path through a file names nothing, just as a missing file does.
-    if (fd < 0) return errno == ENOENT || errno == ENOTDIR ? ReadResult::Missing : ReadResult::Failed;
-    struct stat st {};
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        close(fd);
-        return ReadResult::Failed;
-    }
-    char buffer[65536];
-    for (;;) {
-        ssize_t n = read(fd, buffer, sizeof buffer);
-        if (n == 0) break;
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            close(fd);
-            content.clear();
-            return ReadResult::Failed;
-        }
-        content.append(buffer, static_cast<size_t>(n));
-    }
-    close(fd);
-    return ReadResult::Ok;
-}
-
 namespace {
 
-bool writeAll(int fd, std::string_view data) {
-    while (!data.empty()) {
-        ssize_t n = write(fd, data.data(), data.size());
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        data.remove_prefix(static_cast<size_t>(n));
-    }
-    return true;
-}
-
-void syncDirectoryOf(const std::string& path) {
-    size_t slash = path.rfind('/');
-    std::string dir = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
-    int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        fsync(fd);
-        close(fd);
-    }
+// A folder's name ends at a slash, and on Windows at a backslash too.
+bool endsFolder(char c) {
+#ifdef _WIN32
+    return c == '/' || c == '\\';
+#else
+    return c == '/';
+#endif
 }
 
 }  // namespace
 
-void removeStaleTemporaries(const std::string& path) {
-    size_t slash = path.rfind('/');
-    std::string dir = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
-    std::string prefix = (slash == std::string::npos ? path : path.substr(slash + 1)) + ".tmp.";
-    DIR* d = opendir(dir.c_str());
-    if (d == nullptr) return;
-    while (dirent* entry = readdir(d)) {
-        if (std::strncmp(entry->d_name, prefix.c_str(), prefix.size()) == 0) {
-            unlinkat(dirfd(d), entry->d_name, 0);
-        }
-    }
-    closedir(d);
-}
-
-bool replaceFileAtomically(const std::string& path, std::string_view content, mode_t mode) {
-    removeStaleTemporaries(path);
-    std::string temp = path + ".tmp." + std::to_string(getpid());
-    int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
-    if (fd < 0) return false;
-    // The umask may have narrowed the mode, and a leftover temporary may have
-    // another one; set it before any byte is written.
-    bool ok = fchmod(fd, mode) == 0 && writeAll(fd, content) && fsync(fd) == 0;
-    int savedErrno = errno;
-    if (close(fd) != 0 && ok) {
-        ok = false;
-        savedErrno = errno;
-    }
-    if (ok && rename(temp.c_str(), path.c_str()) != 0) {
-        ok = false;
-        savedErrno = errno;
-    }
-    if (!ok) {
-        unlink(temp.c_str());
-        errno = savedErrno;
+bool ensureSystemRoot(std::string& error) {
+    std::string path = systemRootPath();
+    if (path.empty()) {
+        error = kNoSystemRoot;
+        errno = ENOENT;
         return false;
     }
-    syncDirectoryOf(path);
-    return true;
-}
-
-RootLock::RootLock() {
-    std::string error;
-    if (!ensureSystemRoot(error)) {
-        errno_ = errno;
-        return;
-    }
-    int fd = open(rootFile(".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        errno_ = errno;
-        return;
-    }
-    while (flock(fd, LOCK_EX) != 0) {
-        if (errno != EINTR) {
-            errno_ = errno;
-            close(fd);
-            return;
+    if (isDirectory(path)) return true;
+    // mkdir -p, one folder at a time.
+    for (size_t pos = firstFolderEnd(path); pos <= path.size(); ++pos) {
+        if (pos != path.size() && !endsFolder(path[pos])) continue;
+        std::string prefix = path.substr(0, pos);
+        if (!makeDirectory(prefix)) {
+            int saved = errno;
+            error = "cannot create " + prefix + ": " + std::strerror(saved);
+            errno = saved;
+            return false;
         }
     }
-    fd_ = fd;
-}
-
-RootLock::~RootLock() {
-    if (fd_ >= 0) close(fd_);  // closing releases the lock
+    // The root, or the last folder made, may be a file of that name.
+    if (!isDirectory(path)) {
+        error = path + " exists but is not a directory";
+        errno = ENOTDIR;
+        return false;
+    }
+    return true;
 }
 
 namespace {
@@ -260,10 +88,10 @@ namespace {
 DWORD seedFile(const std::string& path, std::string_view content) {
     RootLock lock;
     if (!lock.held()) return errorFromErrno(lock.errorNumber());
-    struct stat st {};
     // Checked again under the lock: another process may have seeded it.
-    if (lstat(path.c_str(), &st) == 0) return ERROR_SUCCESS;
-    if (errno != ENOENT) return errorFromErrno(errno);
+    bool present = false;
+    if (!lookUp(path, present)) return errorFromErrno(errno);
+    if (present) return ERROR_SUCCESS;
     if (!replaceFileAtomically(path, content, 0644)) return errorFromErrno(errno);
     return ERROR_SUCCESS;
 }

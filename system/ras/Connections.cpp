@@ -18,7 +18,7 @@ bool parseConnections(std::string_view content, std::vector<Connection>& connect
             return false;
         }
         const std::string& handleText = line.fields[0];
-        HRASCONN handle = 0;
+        DWORD handle = 0;
         auto [end, error] = std::from_chars(handleText.data(), handleText.data() + handleText.size(), handle);
         if (error != std::errc() || end != handleText.data() + handleText.size() || handle == 0) {
             reason = atLine(line.line, "the handle must be a number from 1 to 4294967295");

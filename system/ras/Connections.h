@@ -12,7 +12,7 @@
 namespace standin::ras {
 
 struct Connection {
-    HRASCONN handle;  // never 0
+    DWORD handle;  // never 0; the caller holds it as its HRASCONN
     std::string entryName;
     std::string deviceType;
     std::string deviceName;

@@ -14,10 +14,6 @@
 #include "SystemRoot.h"
 #include "TextEscaping.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -154,7 +150,7 @@ private:
     // Opens and reads a file that may be missing (empty content).
     Status open(const std::string& path, FileIdentity& identity, FileDescriptor& file, std::string& content) {
         content.clear();
-        file = FileDescriptor(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+        file = openForReading(path);
         if (!file) {
             if (errno == ENOENT) {
                 identity = FileIdentity();
@@ -162,15 +158,13 @@ private:
             }
             return unreadable(path);
         }
-        struct stat st {};
-        if (fstat(file.get(), &st) != 0) return unreadable(path);
-        if (!S_ISREG(st.st_mode)) {
+        if (!identityOf(file, identity)) return unreadable(path);
+        if (!identity.regular) {
             forget();
             return unreadableFile(format_.what, path, "it is not a regular file");
         }
-        identity = FileIdentity::of(st);
-        content.reserve(static_cast<size_t>(st.st_size));
-        if (!readFrom(file.get(), 0, content)) return unreadable(path);
+        content.reserve(static_cast<size_t>(identity.size));
+        if (!readFrom(file, 0, content)) return unreadable(path);
         return {};
     }
 
@@ -218,7 +212,7 @@ private:
 
     Status readNewRecords(const FileIdentity& journal) {
         std::string content;
-        if (!readFrom(journalFile_.get(), static_cast<off_t>(journalEnd_), content)) return unreadable(journalPath_);
+        if (!readFrom(journalFile_, journalEnd_, content)) return unreadable(journalPath_);
         journal_ = journal;
         Status status = applyRecords(content, journalEnd_);
         if (state_ == State::Damaged && journalChangedSinceRead()) {
@@ -297,19 +291,17 @@ private:
             }
         } else {
             // A journal that does not apply holds nothing the file lacks.
-            unlink(journalPath_.c_str());
+            removeFile(journalPath_);
         }
         if (!replaceFileAtomically(path_, content, format_.mode)) return unwritable(path_);
         // Nobody else writes while the root lock is held, so the file now in
         // place is the one the model shows.
-        baseFile_ = FileDescriptor(::open(path_.c_str(), O_RDONLY | O_CLOEXEC));
-        struct stat st {};
-        if (!baseFile_ || fstat(baseFile_.get(), &st) != 0) return unwritable(path_);
-        base_ = FileIdentity::of(st);
+        baseFile_ = openForReading(path_);
+        if (!baseFile_ || !identityOf(baseFile_, base_)) return unwritable(path_);
         baseSize_ = content.size();
         baseChecksum_ = journalChecksum(content);
         // Should this fail, the journal still names the old file and is ignored.
-        unlink(journalPath_.c_str());
+        removeFile(journalPath_);
         forgetJournal();
         identityOf(journalPath_, journal_);
         return {};
@@ -318,34 +310,21 @@ private:
     Status startJournal(const std::string& framed) {
         std::string content = journalHeader(format_.fileName, baseSize_, baseChecksum_) + framed;
         if (!replaceFileAtomically(journalPath_, content, format_.mode)) return unwritable(journalPath_);
-        journalFile_ = FileDescriptor(::open(journalPath_.c_str(), O_RDONLY | O_CLOEXEC));
-        struct stat st {};
-        if (!journalFile_ || fstat(journalFile_.get(), &st) != 0) return unwritable(journalPath_);
-        journal_ = FileIdentity::of(st);
+        journalFile_ = openForReading(journalPath_);
+        if (!journalFile_ || !identityOf(journalFile_, journal_)) return unwritable(journalPath_);
         journalApplies_ = true;
         journalEnd_ = journalRead_ = content.size();
         journalEndLine_ = 1 + static_cast<size_t>(std::count(content.begin(), content.end(), '\n'));
         return {};
     }
 
-    // A private file (the credentials) is written only by its owner and only
-    // while no one else may read it: a copy or a restore may have left it
-    // owned by another user or readable by others, and writing into it
-    // would hand them what is written. Its mode is narrowed first.
+    // The credentials are written only while they are the user's alone (see
+    // guardPrivateFile).
     Status guardPrivateFiles() {
-        if ((format_.mode & 077) != 0) return {};
         for (const std::string* path : {&path_, &journalPath_}) {
-            FileDescriptor file(::open(path->c_str(), O_RDONLY | O_CLOEXEC));
-            if (!file && errno == ENOENT) continue;
-            struct stat st {};
-            if (!file || fstat(file.get(), &st) != 0) return unwritable(*path);
-            if (st.st_uid != geteuid()) {
-                Status refused = foreignFile(*path, st.st_uid);
+            if (Status refused = guardPrivateFile(*path, format_.mode); !refused.ok()) {
                 forget();
                 return refused;
-            }
-            if ((st.st_mode & 07777) != format_.mode && fchmod(file.get(), format_.mode) != 0) {
-                return unwritable(*path);
             }
         }
         return {};
@@ -354,26 +333,18 @@ private:
     // One write, flushed before the change is reported done. What a killed
     // writer left of a record after the last whole one is cut off first.
     Status append(const std::string& framed) {
-        FileDescriptor file(::open(journalPath_.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC));
-        struct stat st {};
-        if (!file || fstat(file.get(), &st) != 0) return unwritable(journalPath_);
-        if (!FileIdentity::of(st).sameFile(journal_)) {
-            errno = ESTALE;
-            return unwritable(journalPath_);
+        FileDescriptor file = openForAppending(journalPath_);
+        FileIdentity now;
+        if (!file || !identityOf(file, now)) return unwritable(journalPath_);
+        if (!now.sameFile(journal_)) {
+            Status replaced = unwritableFile(journalPath_, "it was replaced while it was open");
+            forget();
+            return replaced;
         }
-        if (static_cast<size_t>(st.st_size) != journalEnd_ && ftruncate(file.get(), static_cast<off_t>(journalEnd_)) != 0) {
-            return unwritable(journalPath_);
-        }
-        std::string_view rest = framed;
-        while (!rest.empty()) {
-            ssize_t n = write(file.get(), rest.data(), rest.size());
-            if (n < 0 && errno == EINTR) continue;
-            // What was written of the record is cut off by the next change.
-            if (n < 0) return unwritable(journalPath_);
-            rest.remove_prefix(static_cast<size_t>(n));
-        }
-        if (fdatasync(file.get()) != 0 || fstat(file.get(), &st) != 0) return unwritable(journalPath_);
-        journal_ = FileIdentity::of(st);
+        if (now.size != journalEnd_ && !truncateTo(file, journalEnd_)) return unwritable(journalPath_);
+        // What was written of the record is cut off by the next change.
+        if (!appendAll(file, framed)) return unwritable(journalPath_);
+        if (!flushToDisk(file) || !identityOf(file, journal_)) return unwritable(journalPath_);
         journalEnd_ = journalRead_ = journalEnd_ + framed.size();
         journalEndLine_ += static_cast<size_t>(std::count(framed.begin(), framed.end(), '\n'));
         return {};

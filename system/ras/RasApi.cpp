@@ -46,6 +46,25 @@ void copyText(CHAR (&field)[N], std::string_view text) {
     field[length] = '\0';
 }
 
+// A connection's number in connections.txt is the handle its caller holds.
+HRASCONN handleOf(DWORD number) {
+#ifdef _WIN32
+    return reinterpret_cast<HRASCONN>(static_cast<ULONG_PTR>(number));
+#else
+    return number;
+#endif
+}
+
+// 0 (no connection's) for a handle wider than any number.
+DWORD numberOf(HRASCONN handle) {
+#ifdef _WIN32
+    auto value = reinterpret_cast<ULONG_PTR>(handle);
+    return value <= MAXDWORD ? static_cast<DWORD>(value) : 0;
+#else
+    return handle;
+#endif
+}
+
 // The name a dial-parameter record is about, for fault matching; read only
 // from a record of the right size.
 std::string_view entryOf(const RASDIALPARAMSA* params) {
@@ -99,13 +118,13 @@ DWORD WINAPI RasDialA(LPRASDIALEXTENSIONS, LPCSTR phonebook, LPRASDIALPARAMSA pa
     if (notifier != nullptr) return ERROR_INVALID_PARAMETER;
     Connection connected;
     if (Status status = connectEntry(params->szEntryName, connected); !status.ok()) return status.code;
-    *connection = connected.handle;
+    *connection = handleOf(connected.handle);
     return ERROR_SUCCESS;
 }
 
 DWORD WINAPI RasHangUpA(HRASCONN connection) {
     if (DWORD fault = injectedFault("RasHangUpA", {})) return fault;
-    return hangUp(connection).code;
+    return hangUp(numberOf(connection)).code;
 }
 
 DWORD WINAPI RasGetConnectStatusA(HRASCONN connection, LPRASCONNSTATUSA status) {
@@ -115,7 +134,7 @@ DWORD WINAPI RasGetConnectStatusA(HRASCONN connection, LPRASCONNSTATUSA status) 
     std::vector<Connection> connections;
     if (Status listed = listConnections(connections); !listed.ok()) return listed.code;
     for (const Connection& active : connections) {
-        if (active.handle != connection) continue;
+        if (active.handle != numberOf(connection)) continue;
         status->rasconnstate = RASCS_Connected;
         status->dwError = ERROR_SUCCESS;
         copyText(status->szDeviceType, active.deviceType);
@@ -218,7 +237,7 @@ DWORD WINAPI RasEnumConnectionsA(LPRASCONNA buffer, LPDWORD size, LPDWORD count)
     std::vector<Connection> connections;
     if (Status status = listConnections(connections); !status.ok()) return status.code;
     return enumerate(buffer, size, count, connections, [](RASCONNA& record, const Connection& connection) {
-        record.hrasconn = connection.handle;
+        record.hrasconn = handleOf(connection.handle);
         copyText(record.szEntryName, connection.entryName);
         copyText(record.szDeviceType, connection.deviceType);
         copyText(record.szDeviceName, connection.deviceName);

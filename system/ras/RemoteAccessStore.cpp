@@ -7,9 +7,6 @@
 #include "SystemRoot.h"
 #include "TextEscaping.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -105,7 +102,7 @@ Status saveFaults(const std::vector<Fault>& faults) {
     // No faults, no file: calls then cost a single stat.
     if (faults.empty()) {
         std::string path = rootFile(kFaultsFile);
-        if (unlink(path.c_str()) != 0 && errno != ENOENT) return unwritableFile(path, errno);
+        if (!removeFile(path) && errno != ENOENT) return unwritableFile(path, errno);
         return {};
     }
     return saveSmallFile(kFaultsFile, serializeFaults(faults));
@@ -290,9 +287,8 @@ Status seedDevices() {
     std::lock_guard guard(storeMutex);
     RootLock lock;
     if (!lock.held()) return lockFailure();
-    std::string path = rootFile(kDevicesFile);
-    struct stat st {};
-    if (stat(path.c_str(), &st) == 0) return {};
+    FileIdentity existing;
+    if (identityOf(rootFile(kDevicesFile), existing) && existing.present) return {};
     return saveSmallFile(kDevicesFile, serializeDevices(defaultDevices()));
 }
 
@@ -316,7 +312,7 @@ Status connectEntry(std::string_view name, Connection& connection) {
             return {};
         }
     }
-    HRASCONN handle = 1;
+    DWORD handle = 1;
     while (std::any_of(connections.begin(), connections.end(),
                        [handle](const Connection& active) { return active.handle == handle; })) {
         ++handle;
@@ -326,7 +322,7 @@ Status connectEntry(std::string_view name, Connection& connection) {
     return saveSmallFile(kConnectionsFile, serializeConnections(connections));
 }
 
-Status hangUp(HRASCONN handle) {
+Status hangUp(DWORD handle) {
     std::lock_guard guard(storeMutex);
     RootLock lock;
     if (!lock.held()) return lockFailure();
@@ -355,8 +351,8 @@ Status disconnectEntry(std::string_view name) {
 }
 
 DWORD injectedFault(std::string_view function, std::string_view entry) {
-    struct stat st {};
-    if (stat(rootFile(kFaultsFile).c_str(), &st) != 0 && errno == ENOENT) return ERROR_SUCCESS;
+    FileIdentity faultList;
+    if (identityOf(rootFile(kFaultsFile), faultList) && !faultList.present) return ERROR_SUCCESS;
     std::lock_guard guard(storeMutex);
     // Under the lock, so that two processes never both take a counted
     // fault's last call.

@@ -80,7 +80,7 @@ Status listConnections(std::vector<Connection>& connections);
 // connected keeps its connection.
 Status connectEntry(std::string_view name, Connection& connection);
 // ERROR_INVALID_HANDLE for a handle that is not an active connection.
-Status hangUp(HRASCONN handle);
+Status hangUp(DWORD handle);
 // Ends every connection of the entry; ERROR_INVALID_HANDLE when there is none.
 Status disconnectEntry(std::string_view name);
 

@@ -15,7 +15,33 @@ namespace testsupport {
 
 namespace fs = std::filesystem;
 
-Program::Program() {
+namespace {
+
+// Wine's 64-bit loader (the 32-bit one cannot run here).
+constexpr const char* kWine = "/usr/lib/wine/wine64";
+
+}  // namespace
+
+std::string windowsBuild() {
+    const char* tree = std::getenv("KIVORA_E2E_WINDOWS");
+    return tree != nullptr && *tree != '\0' ? fs::absolute(tree).string() : std::string();
+}
+
+Program::Program() : windowsBuild_(testsupport::windowsBuild()) {
+    if (!windowsBuild_.empty()) {
+        // The stand-in service beside the program, as librasapi32.so is on Linux.
+        fs::copy_file(fs::path(windowsBuild_) / "bin" / "kivora.exe", directory_.file("kivora.exe"));
+        fs::copy_file(fs::path(windowsBuild_) / "standin" / "rasapi32.dll", directory_.file("rasapi32.dll"));
+        // Kivora's journals live in the user's application-data folder, which
+        // on Linux is in this program's own system root but under Wine is the
+        // prefix's, shared by every case: each program starts without them,
+        // as it does on Linux.
+        const fs::path users = fs::path(windowsBuild_) / "wineprefix/drive_c/users";
+        for (const fs::directory_entry& user : fs::directory_iterator(users)) {
+            fs::remove_all(user.path() / "AppData/Roaming/Kivora");
+        }
+        return;
+    }
     fs::copy_file(fs::path(KIVORA_BIN_DIR) / "kivora", fs::path(directory_.path()) / "kivora");
     fs::path library = fs::path(KIVORA_BIN_DIR) / "librasapi32.so";
     if (fs::exists(library)) fs::copy_file(library, fs::path(directory_.path()) / "librasapi32.so");
@@ -69,6 +95,13 @@ int Program::start(const std::string& script, const std::map<std::string, std::s
     variables["KIVORA_SCRIPT"] = scriptPath;
     variables["KIVORA_TRANSCRIPT"] = transcriptPath;
     variables["KIVORA_SYSTEM"] = systemRoot_.path();
+    if (!windowsBuild_.empty()) {
+        // The build tree's own prefix, made before the tests start; Wine's
+        // own remote-access service stores nothing, so ours is loaded.
+        variables["WINEPREFIX"] = windowsBuild_ + "/wineprefix";
+        variables["WINEDEBUG"] = "-all";
+        variables["WINEDLLOVERRIDES"] = "rasapi32=n";
+    }
     for (const auto& [name, value] : environment) variables[name] = value;
     std::vector<std::string> entries;
     for (const auto& [name, value] : variables) {
@@ -78,8 +111,9 @@ int Program::start(const std::string& script, const std::map<std::string, std::s
     for (std::string& entry : entries) envp.push_back(entry.data());
     envp.push_back(nullptr);
 
-    std::string executable = directory_.file("kivora");
+    std::string executable = windowsBuild_.empty() ? directory_.file("kivora") : kWine;
     std::vector<std::string> words{executable};
+    if (!windowsBuild_.empty()) words.push_back(directory_.file("kivora.exe"));
     words.insert(words.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
     for (std::string& word : words) argv.push_back(word.data());

@@ -11,6 +11,11 @@
 
 namespace testsupport {
 
+// The Windows build tree named by KIVORA_E2E_WINDOWS (make windows-test):
+// the cases then run its kivora.exe under Wine, with the stand-in
+// rasapi32.dll beside it. Empty for the Linux program.
+std::string windowsBuild();
+
 struct Outcome {
     int status = -1;
     std::vector<std::string> transcript;
@@ -20,8 +25,8 @@ struct Outcome {
 
 class Program {
 public:
-    // Copies build/bin/kivora (and librasapi32.so when it was built) into a
-    // fresh directory.
+    // Copies build/bin/kivora (and librasapi32.so when it was built), or
+    // kivora.exe and rasapi32.dll, into a fresh directory.
     Program();
 
     const std::string& directory() const { return directory_.path(); }
@@ -48,6 +53,7 @@ private:
               const std::string& workingDirectory, const std::vector<std::string>& arguments) const;
     Outcome collect(int child) const;
 
+    std::string windowsBuild_;
     TempDir directory_;
     TempDir scratch_;
     TempSystemRoot systemRoot_;
