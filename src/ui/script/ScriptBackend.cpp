@@ -5,8 +5,10 @@
 #include "DialogUnits.h"
 #include "UserInput.h"
 
-#ifndef _WIN32
 #include <fcntl.h>
+#ifdef _WIN32
+#include <io.h>
+#else
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -191,6 +193,11 @@ std::unique_ptr<ScriptBackend> ScriptBackend::fromEnvironment() {
             std::exit(3);
         }
     }
+#ifdef _WIN32
+    // The transcript is read by programs: the same bytes on every system,
+    // lines ending in LF, not the console's CR LF.
+    if (!file) _setmode(_fileno(stdout), _O_BINARY);
+#endif
     ParsedScript script;
     const char* scriptPath = std::getenv("KIVORA_SCRIPT");
     std::ifstream input;
