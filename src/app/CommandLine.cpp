@@ -40,12 +40,19 @@ void printUsage(std::ostream& out) {
            "  --version         print the version and exit\n"
            "\n"
            "Environment:\n"
+#ifdef _WIN32
+           "  KIVORA_UI          win32 (real windows, the default) or script (no windows)\n"
+#else
            "  KIVORA_UI          qt (real windows, the default) or script (no windows)\n"
+#endif
            "  KIVORA_SCRIPT      with KIVORA_UI=script: the script that plays the user\n"
            "  KIVORA_TRANSCRIPT  with KIVORA_UI=script: where the transcript goes\n"
            "                     (standard output when unset)\n"
+#ifndef _WIN32
+           // Windows has the real services; only Linux runs on stand-ins.
            "  KIVORA_SYSTEM      the stand-in system's root (default\n"
            "                     ${XDG_DATA_HOME:-$HOME/.local/share}/kivora/system)\n"
+#endif
            "\n"
            "The provider's files (ISP_INF.csv, CTMENU.csv, APGEN.csv, APPHS.csv,\n"
            "Logo.png) are looked for in the directory of the kivora executable, never\n"
