@@ -122,16 +122,13 @@ WINE_ENV = WINEPREFIX=$(abspath $(WINDOWS_BUILD))/wineprefix WINEDEBUG=-all
 
 # Then the Linux build's end-to-end cases run kivora.exe under Wine with the
 # stand-in rasapi32.dll (KIVORA_E2E_WINDOWS), one at a time: the program's
-# named mutex is the Wine session's, shared by every case. Left out: the
-# cases that set the Windows version (Wine's is the prefix's) or read the
-# registry back (a fresh prefix lacks the RemoteAccess and RAS AutoDial keys
-# a fresh Windows has, which Kivora opens but never creates), swap or remove
-# the remote-access library, kill the program, check POSIX file modes or the
-# Linux backends, and the transcript on standard output, which Windows
-# writes with CRLF line ends.
-WINDOWS_E2E = StartUp.*:MainMenu.*:Script.*:Migration.*:MigrationNumbers.*:NewConnection.*
-WINDOWS_E2E_LEFT_OUT = *AnAreaCodeEntry*:*PulsePrefixAndDefaultConnection*:*WritesTheWholeEntryTheAccount*:$\
-  *TheDefaultConnectionIsLeftAlone*:*WithoutTheRemoteAccessLibrary*:Script.TranscriptGoesToStandardOutput*
+# named mutex and the registry are the Wine session's, shared by every case
+# (each case starts from a fresh registry and pretends its Windows version
+# through Wine's own settings). Left out: the Linux backends and display,
+# the fake library without a hang-up (built for Linux only), a second
+# Kivora holding the setup mutex (the test would need a Windows program to
+# hold it), and the transcript's POSIX file modes and shell redirections.
+WINDOWS_E2E_LEFT_OUT = Backends.*:Binding.*:Transcript.*:Recovery.ASecondKivora*
 
 windows-test: bootstrap $(WINDOWS_BUILD)/CMakeCache.txt $(BUILD)/CMakeCache.txt
 	$(WINE_ENV) /usr/lib/wine/wine64 wineboot --init
@@ -140,7 +137,7 @@ windows-test: bootstrap $(WINDOWS_BUILD)/CMakeCache.txt $(BUILD)/CMakeCache.txt
 	$(WINE_ENV) /usr/lib/wine/wineserver -w
 	cd $(WINDOWS_BUILD) && $(WINE_ENV) xvfb-run -a ctest --output-on-failure -j $(JOBS)
 	KIVORA_E2E_WINDOWS=$(abspath $(WINDOWS_BUILD)) XDG_DATA_HOME=$(CURDIR)/$(BUILD)/test-xdg-data \
-	  $(BUILD)/tests/e2e_tests --gtest_filter='$(WINDOWS_E2E)-$(WINDOWS_E2E_LEFT_OUT)'
+	  $(BUILD)/tests/e2e_tests --gtest_filter='-$(WINDOWS_E2E_LEFT_OUT)'
 	$(WINE_ENV) /usr/lib/wine/wineserver -w
 
 # Every dialog, and a message box of each icon, as the Windows dialog manager

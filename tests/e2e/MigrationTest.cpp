@@ -346,7 +346,7 @@ TEST_F(Migration, AnAreaCodeEntryGetsTheNumberSplitAndTheAreaCodeAsThePlatformWa
     sys.addEntry("大阪", {kAreaCodes, "szAreaCode=03", "szLocalPhoneNumber=5550-1234"}, "yuki@old.example");
     for (const Case& test : cases) {
         SCOPED_TRACE(std::string(test.version) + " " + test.typed);
-        sys({"version", test.version});
+        program.pretendWindowsVersion(test.version);
         sys({"put", "大阪", "szAreaCode=03", "szLocalPhoneNumber=5550-1234"});
         migrate(std::string("set 1005 ") + test.typed + "\nclick 1\nanswer OK\n");
         auto entry = sys.show("大阪");
@@ -507,7 +507,7 @@ TEST(MigrationStore, WhatCannotBeReadIsToldAndNothingIsWritten) {
         // Cut short: the last line has lost its line end.
         {[](Installation& at) { cutShort(at.program.systemRoot() + "/phonebook.txt"); }, damaged},
         {[](Installation& at) { cutShort(at.program.systemRoot() + "/credentials.txt"); }, damaged},
-        {[](Installation& at) { std::filesystem::remove(at.program.directory() + "/librasapi32.so"); },
+        {[](Installation& at) { std::filesystem::remove(at.program.directory() + "/" + at.program.remoteAccessLibrary()); },
          warning("RASAPI32.DLL エラー")},
     };
     for (std::size_t i = 0; i < cases.size(); ++i) {

@@ -1,11 +1,16 @@
 #include "Program.h"
 
+#include "Cp932.h"
+#include "RunProcess.h"
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
 #include <csignal>
+#include <pwd.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -19,6 +24,64 @@ namespace {
 
 // Wine's 64-bit loader (the 32-bit one cannot run here).
 constexpr const char* kWine = "/usr/lib/wine/wine64";
+
+// Every Wine process of a case: the build tree's own prefix, made before the
+// tests start, and a Japanese Windows (code page 932), which Kivora is for.
+std::vector<std::string> wineEnvironment(const std::string& windowsBuild) {
+    return {"WINEPREFIX=" + windowsBuild + "/wineprefix", "WINEDEBUG=-all", "LC_ALL=ja_JP.UTF-8"};
+}
+
+// The registry values Kivora writes, key by key.
+struct KivoraKey {
+    const char* path;
+    std::vector<std::string> values;
+};
+constexpr const char* kMachineDefaultKey = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\RAS AutoDial\\Default";
+const KivoraKey kKivoraKeys[] = {
+    {"HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings",
+     {"EnableAutodial", "NoNetAutodial"}},
+    {"HKEY_CURRENT_USER\\RemoteAccess", {"InternetProfile"}},
+    {kMachineDefaultKey, {"DefaultInternet"}},
+};
+// Where Wine takes the Windows version one program sees.
+constexpr const char* kVersionKey = "HKEY_CURRENT_USER\\Software\\Wine\\AppDefaults\\kivora.exe";
+
+// kivora-sys's version names as Wine's.
+const std::map<std::string, std::string> kWineVersions = {
+    {"95", "win95"}, {"98", "win98"}, {"me", "winme"}, {"nt4", "nt40"}, {"2000", "win2k"}, {"xp", "winxp"},
+};
+
+// The registry as a fresh system has it, for a case that starts from there:
+// Kivora's keys there but none of its values, and the prefix's own version.
+std::string freshRegistry() {
+    std::string file = "REGEDIT4\r\n\r\n";
+    for (const KivoraKey& key : kKivoraKeys) {
+        file += std::string("[") + key.path + "]\r\n";
+        for (const std::string& value : key.values) file += "\"" + value + "\"=-\r\n";
+        file += "\r\n";
+    }
+    return file + "[-" + kVersionKey + "]\r\n";
+}
+
+// The values of `reg query KEY` that Kivora writes, as kivora-sys prints them.
+void addKivoraValues(const KivoraKey& key, const std::string& query, std::vector<std::string>& lines) {
+    constexpr std::string_view kGap = "    ";
+    std::istringstream output(query);
+    for (std::string line; std::getline(output, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.rfind(kGap, 0) != 0) continue;
+        const std::size_t typeAt = line.find(kGap, kGap.size());
+        const std::size_t dataAt = line.find(kGap, typeAt + kGap.size());
+        if (typeAt == std::string::npos || dataAt == std::string::npos) continue;
+        const std::string name = line.substr(kGap.size(), typeAt - kGap.size());
+        const std::string type = line.substr(typeAt + kGap.size(), dataAt - typeAt - kGap.size());
+        const std::string data = line.substr(dataAt + kGap.size());
+        if (std::find(key.values.begin(), key.values.end(), name) == key.values.end()) continue;
+        lines.push_back(std::string(key.path) + "\\" + name + "=" +
+                        (type == "REG_DWORD" ? "dword:" + std::to_string(std::stoul(data, nullptr, 16))
+                                             : "sz:" + cp932::toUtf8(data)));
+    }
+}
 
 }  // namespace
 
@@ -36,10 +99,10 @@ Program::Program() : windowsBuild_(testsupport::windowsBuild()) {
         // on Linux is in this program's own system root but under Wine is the
         // prefix's, shared by every case: each program starts without them,
         // as it does on Linux.
-        const fs::path users = fs::path(windowsBuild_) / "wineprefix/drive_c/users";
-        for (const fs::directory_entry& user : fs::directory_iterator(users)) {
-            fs::remove_all(user.path() / "AppData/Roaming/Kivora");
-        }
+        fs::remove_all(journalFolder());
+        // So is the registry: what an earlier case wrote there goes.
+        writeFile(scratch_.file("fresh.reg"), freshRegistry());
+        wineTool({"regedit", "/S", "Z:" + scratch_.file("fresh.reg")});
         return;
     }
     fs::copy_file(fs::path(KIVORA_BIN_DIR) / "kivora", fs::path(directory_.path()) / "kivora");
@@ -52,6 +115,58 @@ void Program::addFile(const std::string& name, const std::string& bytes) {
 }
 
 void Program::addDirectory(const std::string& name) { fs::create_directory(directory_.file(name)); }
+
+std::string Program::remoteAccessLibrary() const {
+    return windowsBuild_.empty() ? "librasapi32.so" : "rasapi32.dll";
+}
+
+std::string Program::journalFolder() const {
+    if (windowsBuild_.empty()) return systemRoot_.file("appdata/Kivora");
+    // Wine names the prefix's user after the Unix one.
+    const passwd* user = getpwuid(getuid());
+    const fs::path users = fs::path(windowsBuild_) / "wineprefix/drive_c/users";
+    return (users / (user != nullptr ? user->pw_name : "") / "AppData/Roaming/Kivora").string();
+}
+
+bool Program::pretendWindowsVersion(const std::string& version) const {
+    if (!windowsBuild_.empty()) {
+        const auto wine = kWineVersions.find(version);
+        if (wine == kWineVersions.end()) return false;
+        wineTool({"reg", "add", kVersionKey, "/v", "Version", "/d", wine->second, "/f"});
+        return true;
+    }
+    if (version.empty()) {
+        writeFile(systemRoot_.file("version"), "not a version\n");
+        return true;
+    }
+    const ProcessResult result = runProcess({KIVORA_BIN_DIR "/kivora-sys", "--root", systemRoot_.path(), "version", version});
+    EXPECT_EQ(result.status, 0) << result.err;
+    return true;
+}
+
+std::vector<std::string> Program::registry() const {
+    std::vector<std::string> lines;
+    if (windowsBuild_.empty()) {
+        const ProcessResult result = runProcess({KIVORA_BIN_DIR "/kivora-sys", "--root", systemRoot_.path(), "registry"});
+        EXPECT_EQ(result.status, 0) << result.err;
+        std::istringstream output(result.out);
+        for (std::string line; std::getline(output, line);) lines.push_back(line);
+        return lines;
+    }
+    // A key that is not there holds nothing.
+    for (const KivoraKey& key : kKivoraKeys) addKivoraValues(key, wineTool({"reg", "query", key.path}), lines);
+    return lines;
+}
+
+void Program::denyMachineDefaultConnectionKey() const {
+    if (windowsBuild_.empty()) {
+        fs::permissions(systemRoot_.file("HKLM.reg"), fs::perms::owner_write, fs::perm_options::remove);
+    } else {
+        // Wine keeps no access lists on keys: a key that is not there cannot
+        // be opened either.
+        wineTool({"reg", "delete", kMachineDefaultKey, "/f"});
+    }
+}
 
 Outcome Program::run(const std::string& script, const std::map<std::string, std::string>& environment,
                      const std::string& workingDirectory) const {
@@ -96,10 +211,10 @@ int Program::start(const std::string& script, const std::map<std::string, std::s
     variables["KIVORA_TRANSCRIPT"] = transcriptPath;
     variables["KIVORA_SYSTEM"] = systemRoot_.path();
     if (!windowsBuild_.empty()) {
-        // The build tree's own prefix, made before the tests start; Wine's
-        // own remote-access service stores nothing, so ours is loaded.
-        variables["WINEPREFIX"] = windowsBuild_ + "/wineprefix";
-        variables["WINEDEBUG"] = "-all";
+        for (const std::string& setting : wineEnvironment(windowsBuild_)) {
+            variables[setting.substr(0, setting.find('='))] = setting.substr(setting.find('=') + 1);
+        }
+        // Wine's own remote-access service stores nothing, so ours is loaded.
         variables["WINEDLLOVERRIDES"] = "rasapi32=n";
     }
     for (const auto& [name, value] : environment) variables[name] = value;
@@ -138,6 +253,12 @@ Outcome Program::collect(int child) const {
     outcome.standardOutput = readFile(scratch_.file("stdout"));
     outcome.standardError = readFile(scratch_.file("stderr"));
     return outcome;
+}
+
+std::string Program::wineTool(const std::vector<std::string>& arguments) const {
+    std::vector<std::string> argv{kWine};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    return runProcess(argv, {{}, wineEnvironment(windowsBuild_)}).out;
 }
 
 }  // namespace testsupport

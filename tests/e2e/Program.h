@@ -34,6 +34,21 @@ public:
     const std::string& systemRoot() const { return systemRoot_.path(); }
     void addFile(const std::string& name, const std::string& bytes);
     void addDirectory(const std::string& name);
+    // The remote-access library's file name beside the program.
+    std::string remoteAccessLibrary() const;
+    // The folder of Kivora's journals (the user's application data).
+    std::string journalFolder() const;
+
+    // Makes the program see the Windows version kivora-sys names ("95",
+    // "xp"...; empty: a version the probe cannot read). False where that
+    // cannot be pretended: Wine has no Win32s and always knows its version.
+    bool pretendWindowsVersion(const std::string& version) const;
+    // The registry values Kivora writes, as `kivora-sys registry` lists
+    // them: KEY\NAME=dword:N or KEY\NAME=sz:TEXT, in UTF-8.
+    std::vector<std::string> registry() const;
+    // The machine's default-connection key becomes one the program cannot
+    // open for writing.
+    void denyMachineDefaultConnectionKey() const;
 
     // Runs the program with the script; environment entries override (an
     // empty value removes the variable). KIVORA_TRANSCRIPT goes to a file
@@ -52,6 +67,8 @@ private:
     int start(const std::string& script, const std::map<std::string, std::string>& environment,
               const std::string& workingDirectory, const std::vector<std::string>& arguments) const;
     Outcome collect(int child) const;
+    // Runs one of Wine's own tools in the shared prefix; its output.
+    std::string wineTool(const std::vector<std::string>& arguments) const;
 
     std::string windowsBuild_;
     TempDir directory_;
