@@ -39,3 +39,7 @@ kivora_add_test(providerdata_tests
 kivora_add_test(ui_win32_tests
   SOURCES ui/Win32BackendTest.cpp
   LIBS kivora_ui kivora_ui_win32 kivora_cp932)
+
+# Holds the setup mutex for the end-to-end case of a second Kivora.
+add_executable(hold-mutex e2e/HoldMutex.cpp)
+set_target_properties(hold-mutex PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)

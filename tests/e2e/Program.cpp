@@ -10,7 +10,9 @@
 #include <filesystem>
 #include <sstream>
 #include <csignal>
+#include <fcntl.h>
 #include <pwd.h>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -253,6 +255,36 @@ Outcome Program::collect(int child) const {
     outcome.standardOutput = readFile(scratch_.file("stdout"));
     outcome.standardError = readFile(scratch_.file("stderr"));
     return outcome;
+}
+
+AnotherKivora::AnotherKivora(const Program& program) {
+    const std::string build = windowsBuild();
+    if (build.empty()) {
+        lockFile_ = open((program.systemRoot() + "/mutex-Kivora.Setup.lock").c_str(), O_RDWR | O_CREAT, 0600);
+        EXPECT_EQ(flock(lockFile_, LOCK_EX | LOCK_NB), 0);
+        return;
+    }
+    const std::string holder = build + "/tests/hold-mutex.exe";
+    const std::string held = scratch_.file("held");
+    const std::vector<std::string> environment = wineEnvironment(build);
+    holder_ = fork();
+    if (holder_ == 0) {
+        for (const std::string& setting : environment) putenv(const_cast<char*>(setting.c_str()));
+        execl(kWine, kWine, holder.c_str(), "Kivora.Setup", ("Z:" + held).c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!fs::exists(held) && std::chrono::steady_clock::now() < deadline) usleep(10000);
+    EXPECT_TRUE(fs::exists(held)) << "hold-mutex.exe never held the mutex";
+}
+
+AnotherKivora::~AnotherKivora() {
+    if (lockFile_ >= 0) close(lockFile_);
+    if (holder_ > 0) {
+        fs::remove(scratch_.file("held"));
+        int status = 0;
+        waitpid(holder_, &status, 0);
+    }
 }
 
 std::string Program::wineTool(const std::vector<std::string>& arguments) const {

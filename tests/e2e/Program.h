@@ -76,4 +76,19 @@ private:
     TempSystemRoot systemRoot_;
 };
 
+// Another Kivora holding the setup mutex for the object's life: the
+// stand-in's lock file on Linux, the real named mutex under Wine.
+class AnotherKivora {
+public:
+    explicit AnotherKivora(const Program& program);
+    ~AnotherKivora();
+    AnotherKivora(const AnotherKivora&) = delete;
+    AnotherKivora& operator=(const AnotherKivora&) = delete;
+
+private:
+    int lockFile_ = -1;
+    int holder_ = -1;
+    TempDir scratch_;
+};
+
 }  // namespace testsupport

@@ -8,14 +8,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <sys/file.h>
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <filesystem>
 #include <cstdlib>
 #include <iostream>
+#include <optional>
 #include <random>
 #include <string>
 
@@ -150,14 +147,12 @@ TEST(Recovery, ASecondKivoraDoesNotStartAMigrationWhileOneRuns) {
     Program program;
     SystemTool sys(program.systemRoot());
     const std::string script = prepare(program, 1);
-    // Another Kivora holds the setup mutex (the stand-in's lock file).
-    const int held = open((program.systemRoot() + "/mutex-Kivora.Setup.lock").c_str(), O_RDWR | O_CREAT, 0600);
-    ASSERT_EQ(flock(held, LOCK_EX | LOCK_NB), 0);
+    std::optional<testsupport::AnotherKivora> another(program);
     const std::string busy = "message warning ok \"Kivora\" \"別のKivoraが設定を変更しています\\n\\n"
                              "そちらが終わってから、もう一度お試しください\"";
     EXPECT_THAT(messages(program.run("click 1001\nanswer OK\n")), ElementsAre(busy));
     EXPECT_THAT(messages(program.runWith({"--undo-migration"}, "answer OK\n")), ElementsAre(busy));
-    close(held);
+    another.reset();
     EXPECT_EQ(sys({"show", "e0"}).find("0570"), std::string::npos);
 }
 
