@@ -43,3 +43,6 @@ kivora_add_test(ui_win32_tests
 # Holds the setup mutex for the end-to-end case of a second Kivora.
 add_executable(hold-mutex e2e/HoldMutex.cpp)
 set_target_properties(hold-mutex PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+
+# The fake remote-access libraries, for the end-to-end binding case.
+add_subdirectory(support/fakeras)

@@ -13,8 +13,7 @@ TEST(Binding, ALibraryWithoutHangUpIsRefusedWithAWarningAndTheStartDialogStillRu
     for (const char* table : {"", "APGEN.csv"}) {
         SCOPED_TRACE(*table ? "with a table file" : "without a table file");
         Program program;
-        program.addFile("librasapi32.so",
-                        testsupport::readFile(KIVORA_FAKERAS_DIR "/no-hangup/librasapi32.so"));
+        program.useFakeRemoteAccessLibrary("no-hangup");
         if (*table) program.addFile(table, "");
         program.addFile("ISP_INF.csv", "");
         const char* dialog = *table ? "102" : "129";

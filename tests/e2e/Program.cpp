@@ -122,6 +122,12 @@ std::string Program::remoteAccessLibrary() const {
     return windowsBuild_.empty() ? "librasapi32.so" : "rasapi32.dll";
 }
 
+void Program::useFakeRemoteAccessLibrary(const std::string& variant) {
+    const fs::path library = windowsBuild_.empty() ? fs::path(KIVORA_FAKERAS_DIR) / variant / "librasapi32.so"
+                                                   : fs::path(windowsBuild_) / "fakeras" / variant / "rasapi32.dll";
+    fs::copy_file(library, directory_.file(remoteAccessLibrary()), fs::copy_options::overwrite_existing);
+}
+
 std::string Program::journalFolder() const {
     if (windowsBuild_.empty()) return systemRoot_.file("appdata/Kivora");
     // Wine names the prefix's user after the Unix one.

@@ -36,6 +36,9 @@ public:
     void addDirectory(const std::string& name);
     // The remote-access library's file name beside the program.
     std::string remoteAccessLibrary() const;
+    // Puts the fake remote-access library VARIANT (full, no-hangup,
+    // no-optional) beside the program in place of the stand-in service.
+    void useFakeRemoteAccessLibrary(const std::string& variant);
     // The folder of Kivora's journals (the user's application data).
     std::string journalFolder() const;
 
