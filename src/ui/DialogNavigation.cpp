@@ -1,5 +1,6 @@
 #include "DialogNavigation.h"
 
+#include "Cp932.h"
 #include "Dialog.h"
 
 namespace ui {
@@ -73,6 +74,35 @@ std::optional<std::size_t> nextInGroup(const Dialog& dialog, std::size_t from, b
         if (canTakeFocus(dialog.controlState(start + offset))) return start + offset;
     }
     return std::nullopt;
+}
+
+int listItemAfterMove(const std::vector<ComboItem>& items, int current, ListMove move) {
+    const int count = static_cast<int>(items.size());
+    auto firstChoice = [&](int from, int step) {
+        for (int i = from; i >= 0 && i < count; i += step) {
+            if (!items[static_cast<std::size_t>(i)].heading) return i;
+        }
+        return current;
+    };
+    switch (move) {
+    case ListMove::Previous: return firstChoice(current - 1, -1);
+    case ListMove::Next: return firstChoice(current + 1, 1);
+    case ListMove::First: return firstChoice(0, 1);
+    case ListMove::Last: return firstChoice(count - 1, -1);
+    }
+    return current;
+}
+
+int listItemTypedAhead(const std::vector<ComboItem>& items, int current, std::string_view typed) {
+    const int count = static_cast<int>(items.size());
+    if (typed.empty()) return current;
+    const std::string prefix = cp932::foldNoCaseMultiByte(typed);
+    for (int step = 1; step <= count; ++step) {
+        const int i = ((current + step) % count + count) % count;
+        const ComboItem& item = items[static_cast<std::size_t>(i)];
+        if (!item.heading && cp932::foldNoCaseMultiByte(item.text).starts_with(prefix)) return i;
+    }
+    return current;
 }
 
 }  // namespace ui

@@ -1,7 +1,6 @@
 // Keeps out of an edit, as it is typed or pasted, every character that
-// CP932 cannot hold: the program keeps every text in CP932 and must never
-// receive a character it would lose. What can be held stays; what was left
-// out is reported, so that the edit can say so.
+// CP932 cannot hold (keepCp932Characters); what was left out is reported,
+// so that the edit can say so.
 #pragma once
 
 #include <QValidator>

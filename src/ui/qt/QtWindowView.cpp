@@ -2,6 +2,7 @@
 
 #include "Accessibility.h"
 #include "Cp932.h"
+#include "Cp932Input.h"
 #include "Cp932Validator.h"
 #include "Dialog.h"
 #include "DialogNavigation.h"
@@ -45,8 +46,6 @@ namespace {
 constexpr int kDesignDpi = 96;
 constexpr int kModalFrameWidth = 3;
 constexpr int kIconSize = 32;
-// How long a refused character's balloon stays, as long as a tooltip.
-constexpr int kBalloonMilliseconds = 5000;
 
 QColor toQColor(COLORREF colour) { return QColor(GetRValue(colour), GetGValue(colour), GetBValue(colour)); }
 
@@ -508,45 +507,30 @@ int arrowDirection(int key) {
     return 0;
 }
 
-// The item a key moves a list to, passing over headings in the direction
-// of travel; `current` when there is nowhere to go, -1 for a key lists do
-// not take.
+// The item a key moves a list to (listItemAfterMove, listItemTypedAhead);
+// -1 for a key lists do not take.
 int listItemForKey(const std::vector<ComboItem>& items, int current, const QKeyEvent& event) {
-    const int count = static_cast<int>(items.size());
-    auto firstChoice = [&](int from, int step) {
-        for (int i = from; i >= 0 && i < count; i += step) {
-            if (!items[static_cast<std::size_t>(i)].heading) return i;
-        }
-        return current;
-    };
     switch (event.key()) {
     case Qt::Key_Up:
     case Qt::Key_Left:
-        return firstChoice(current - 1, -1);
+        return listItemAfterMove(items, current, ListMove::Previous);
     case Qt::Key_Down:
     case Qt::Key_Right:
-        return firstChoice(current + 1, 1);
+        return listItemAfterMove(items, current, ListMove::Next);
     case Qt::Key_Home:
     case Qt::Key_PageUp:
-        return firstChoice(0, 1);
+        return listItemAfterMove(items, current, ListMove::First);
     case Qt::Key_End:
     case Qt::Key_PageDown:
-        return firstChoice(count - 1, -1);
+        return listItemAfterMove(items, current, ListMove::Last);
     default:
         break;
     }
-    // Type-ahead: the next choice after the current one that starts with
-    // the character typed.
     const QString typed = event.text();
     if (typed.isEmpty() || !typed.at(0).isPrint() || (event.modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
         return -1;
     }
-    for (int step = 1; step <= count; ++step) {
-        const int i = (current + step + count) % count;
-        const ComboItem& item = items[static_cast<std::size_t>(i)];
-        if (!item.heading && QtBackend::toQString(item.text).startsWith(typed, Qt::CaseInsensitive)) return i;
-    }
-    return current;
+    return listItemTypedAhead(items, current, toCp932(typed));
 }
 
 }  // namespace
@@ -644,7 +628,7 @@ void QtWindowView::showBalloon(QLineEdit* edit, const QString& refused) {
         QObject::connect(balloonTimer_, &QTimer::timeout, balloon_, [this] { hideBalloon(); });
     }
     // As the edit control's balloon tip says it, below the edit.
-    balloon_->setText(QString::fromUtf8("「%1」は使えない文字です。入力できません。").arg(refused));
+    balloon_->setText(QString::fromStdString(refusedCharactersHint(refused.toStdString())));
     balloon_->adjustSize();
     QPoint where = edit->geometry().bottomLeft() + QPoint(8, 2);
     where.setX(std::max(0, std::min(where.x(), window_->width() - balloon_->width())));
@@ -652,7 +636,7 @@ void QtWindowView::showBalloon(QLineEdit* edit, const QString& refused) {
     balloon_->raise();
     balloon_->show();
     balloonOwner_ = edit;
-    balloonTimer_->start(kBalloonMilliseconds);
+    balloonTimer_->start(kRefusedCharactersHintMilliseconds);
 }
 
 void QtWindowView::hideBalloon() {

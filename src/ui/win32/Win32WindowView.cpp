@@ -1,10 +1,13 @@
 #include "Win32WindowView.h"
 
 #include "Cp932.h"
+#include "Cp932Input.h"
 #include "Dialog.h"
+#include "DialogNavigation.h"
 #include "UserInput.h"
 #include "Win32Backend.h"
 
+#include <commctrl.h>
 #include <imm.h>
 
 #include <cstring>
@@ -20,6 +23,7 @@ constexpr WORD kEditClass = 0x0081;
 constexpr WORD kStaticClass = 0x0082;
 constexpr WORD kComboBoxClass = 0x0085;
 constexpr int kIconSize = 32;
+constexpr UINT_PTR kBalloonTimer = 1;
 
 WORD classOf(ControlKind kind) {
     switch (kind) {
@@ -75,7 +79,9 @@ TemplateWriter buildTemplate(const DialogTemplate& source) {
     writer.text(Win32Backend::toWide(source.font.face));
     for (const ControlTemplate& control : source.controls) {
         writer.alignToDword();
-        writer.dword((control.style & ~WS_VISIBLE) | WS_CHILD);
+        DWORD style = (control.style & ~WS_VISIBLE) | WS_CHILD;
+        if (control.kind == ControlKind::DropDownList) style |= CBS_OWNERDRAWFIXED | CBS_HASSTRINGS;
+        writer.dword(style);
         writer.dword(0);
         writer.word(static_cast<WORD>(control.rect.left));
         writer.word(static_cast<WORD>(control.rect.top));
@@ -96,16 +102,46 @@ std::wstring windowText(HWND window) {
     return text;
 }
 
-// UTF-16 to CP932; false when the text has a character CP932 cannot hold.
-bool toCp932(const std::wstring& wide, std::string& cp932Text) {
-    cp932Text.clear();
-    if (wide.empty()) return true;
+// A half of a surrogate pair on its own becomes U+FFFD, which CP932 cannot
+// hold either.
+std::string utf8Of(const std::wstring& wide) {
+    if (wide.empty()) return {};
     const int wideLength = static_cast<int>(wide.size());
-    int length = WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
-    if (length <= 0) return false;
-    std::string utf8(static_cast<std::size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, wide.data(), wideLength, utf8.data(), length, nullptr, nullptr);
-    return cp932::fromUtf8(utf8, cp932Text);
+    const int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, utf8.data(), length, nullptr, nullptr);
+    return utf8;
+}
+
+std::wstring wideOf(const std::string& utf8) {
+    if (utf8.empty()) return {};
+    const int utf8Length = static_cast<int>(utf8.size());
+    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), utf8Length, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length > 0 ? length : 0), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), utf8Length, wide.data(), length);
+    return wide;
+}
+
+// A drop-down list's items are as high as the dialog font's characters, as
+// the list makes them when it draws them itself.
+UINT listItemHeight(HWND dialog) {
+    HDC context = GetDC(dialog);
+    HGDIOBJ previous = SelectObject(context, reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0)));
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(context, &metrics);
+    SelectObject(context, previous);
+    ReleaseDC(dialog, context);
+    return static_cast<UINT>(metrics.tmHeight);
+}
+
+// The one tool of the balloon: tracked, placed by the view.
+TTTOOLINFOW balloonTool(HWND dialog, wchar_t* text) {
+    TTTOOLINFOW tool{};
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;
+    tool.uFlags = TTF_TRACK | TTF_ABSOLUTE;
+    tool.hwnd = dialog;
+    tool.lpszText = text;
+    return tool;
 }
 
 HICON iconFromPng(const Icon& icon, int size) {
@@ -153,6 +189,7 @@ Win32WindowView::Win32WindowView(Win32Backend& backend, Dialog& dialog) : backen
     fonts_.resize(controls_.size(), nullptr);
     brushes_.resize(controls_.size(), nullptr);
     images_.resize(controls_.size(), nullptr);
+    listProcedures_.resize(controls_.size(), nullptr);
     backend_.views_[&dialog_] = this;
     for (std::size_t i = 0; i < controls_.size(); ++i) {
         const ControlTemplate& source = *dialog_.controlState(i).source;
@@ -160,6 +197,11 @@ Win32WindowView::Win32WindowView(Win32Backend& backend, Dialog& dialog) : backen
             if (HICON icon = iconFromPng(*source.icon, kIconSize)) {
                 SendMessageW(controls_[i], STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
             }
+        }
+        if (source.kind == ControlKind::DropDownList && controls_[i] != nullptr) {
+            SetWindowLongPtrW(controls_[i], GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+            listProcedures_[i] = reinterpret_cast<WNDPROC>(
+                SetWindowLongPtrW(controls_[i], GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(listProcedure)));
         }
         controlChanged(i);
     }
@@ -185,6 +227,13 @@ INT_PTR CALLBACK Win32WindowView::dialogProcedure(HWND window, UINT message, WPA
         SetWindowLongPtrW(window, DWLP_USER, lParam);
         // The framework sets the focus itself.
         return FALSE;
+    }
+    if (message == WM_MEASUREITEM) {
+        // Asked as the lists are made, before WM_INITDIALOG.
+        auto* measure = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+        if (measure->CtlType != ODT_COMBOBOX) return FALSE;
+        measure->itemHeight = listItemHeight(window);
+        return TRUE;
     }
     auto* view = reinterpret_cast<Win32WindowView*>(GetWindowLongPtrW(window, DWLP_USER));
     INT_PTR result = FALSE;
@@ -217,6 +266,15 @@ bool Win32WindowView::handleMessage(UINT message, WPARAM wParam, LPARAM lParam, 
         }
         return false;
     }
+    case WM_DRAWITEM:
+        drawListItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        result = TRUE;
+        return true;
+    case WM_TIMER:
+        if (wParam != kBalloonTimer) return false;
+        hideBalloon();
+        result = TRUE;
+        return true;
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORBTN: {
@@ -249,26 +307,171 @@ void Win32WindowView::command(HWND control, int id, int notification) {
     const ControlState& state = dialog_.controlState(static_cast<std::size_t>(index));
     switch (state.source->kind) {
     case ControlKind::Edit:
-        if (notification == EN_CHANGE) {
-            std::string text;
-            if (toCp932(windowText(control), text)) {
-                UserInput(dialog_).typeText(id, text);
-            } else {
-                // What CP932 cannot hold is refused at the control.
-                MessageBeep(MB_OK);
-                controlChanged(static_cast<std::size_t>(index));
-            }
-        }
+        if (notification == EN_CHANGE) editChanged(static_cast<std::size_t>(index));
+        if (notification == EN_KILLFOCUS && control == balloonEdit_) hideBalloon();
         return;
     case ControlKind::DropDownList:
-        if (notification == CBN_SELCHANGE) {
-            UserInput(dialog_).pickItem(id, static_cast<int>(SendMessageW(control, CB_GETCURSEL, 0, 0)));
+        // In the open list the highlight moves; the choice is made as it closes.
+        if ((notification == CBN_SELCHANGE && SendMessageW(control, CB_GETDROPPEDSTATE, 0, 0) == 0) ||
+            notification == CBN_SELENDOK) {
+            listChosen(static_cast<std::size_t>(index));
         }
+        if (notification == CBN_SELENDCANCEL) controlChanged(static_cast<std::size_t>(index));
         return;
     default:
         if (notification == BN_CLICKED) UserInput(dialog_).click(id);
         return;
     }
+}
+
+void Win32WindowView::editChanged(std::size_t index) {
+    HWND edit = controls_[index];
+    const std::wstring shown = windowText(edit);
+    const Cp932Input input = keepCp932Characters(utf8Of(shown));
+    if (!input.refused.empty()) {
+        DWORD caret = 0;
+        SendMessageW(edit, EM_GETSEL, 0, reinterpret_cast<LPARAM>(&caret));
+        // The caret stays where it was among the characters that stay.
+        const Cp932Input beforeCaret = keepCp932Characters(utf8Of(shown.substr(0, caret)));
+        ++applying_;
+        SetWindowTextW(edit, Win32Backend::toWide(input.kept).c_str());
+        --applying_;
+        const auto at = static_cast<WPARAM>(Win32Backend::toWide(beforeCaret.kept).size());
+        SendMessageW(edit, EM_SETSEL, at, static_cast<LPARAM>(at));
+        showBalloon(index, input.refused);
+    }
+    const ControlState& state = dialog_.controlState(index);
+    if (input.kept != state.text) UserInput(dialog_).typeText(state.source->id, input.kept);
+}
+
+void Win32WindowView::listChosen(std::size_t index) {
+    const ControlState& state = dialog_.controlState(index);
+    const int item = static_cast<int>(SendMessageW(controls_[index], CB_GETCURSEL, 0, 0));
+    if (item != state.selection) UserInput(dialog_).pickItem(state.source->id, item);
+}
+
+LRESULT CALLBACK Win32WindowView::listProcedure(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* view = reinterpret_cast<Win32WindowView*>(GetWindowLongPtrW(list, GWLP_USERDATA));
+    std::size_t index = 0;
+    while (view->controls_[index] != list) ++index;
+    if (view->moveList(index, message, wParam)) return 0;
+    return CallWindowProcW(view->listProcedures_[index], list, message, wParam, lParam);
+}
+
+bool Win32WindowView::moveList(std::size_t index, UINT message, WPARAM wParam) {
+    if (message != WM_KEYDOWN && message != WM_CHAR && message != WM_MOUSEWHEEL) return false;
+    HWND list = controls_[index];
+    const ControlState& state = dialog_.controlState(index);
+    const bool dropped = SendMessageW(list, CB_GETDROPPEDSTATE, 0, 0) != 0;
+    const int current = dropped ? static_cast<int>(SendMessageW(list, CB_GETCURSEL, 0, 0)) : state.selection;
+    int item = current;
+    switch (message) {
+    case WM_KEYDOWN:
+        switch (wParam) {
+        case VK_UP:
+        case VK_LEFT: item = listItemAfterMove(state.items, current, ListMove::Previous); break;
+        case VK_DOWN:
+        case VK_RIGHT: item = listItemAfterMove(state.items, current, ListMove::Next); break;
+        case VK_HOME:
+        case VK_PRIOR: item = listItemAfterMove(state.items, current, ListMove::First); break;
+        case VK_END:
+        case VK_NEXT: item = listItemAfterMove(state.items, current, ListMove::Last); break;
+        default: return false;
+        }
+        break;
+    case WM_CHAR: {
+        // Control characters (Enter, Escape, ...) stay the list's own.
+        if (wParam < L' ') return false;
+        std::string typed;
+        cp932::fromUtf8(utf8Of(std::wstring(1, static_cast<wchar_t>(wParam))), typed);
+        item = listItemTypedAhead(state.items, current, typed);
+        break;
+    }
+    case WM_MOUSEWHEEL:
+        // The open list scrolls.
+        if (dropped) return false;
+        item = listItemAfterMove(state.items, current,
+                                 GET_WHEEL_DELTA_WPARAM(wParam) > 0 ? ListMove::Previous : ListMove::Next);
+        break;
+    default:
+        return false;
+    }
+    if (item == current) return true;
+    if (dropped) {
+        SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(item), 0);
+    } else {
+        UserInput(dialog_).pickItem(state.source->id, item);
+    }
+    return true;
+}
+
+void Win32WindowView::drawListItem(const DRAWITEMSTRUCT& item) {
+    std::size_t index = 0;
+    while (index < controls_.size() && controls_[index] != item.hwndItem) ++index;
+    if (item.CtlType != ODT_COMBOBOX || index == controls_.size()) return;
+    const std::vector<ComboItem>& items = dialog_.controlState(index).items;
+    const bool heading = item.itemID < items.size() && items[item.itemID].heading;
+    // A heading is no choice: never highlighted, bold and greyed.
+    const bool highlighted = (item.itemState & ODS_SELECTED) != 0 && !heading;
+    const bool disabled = (item.itemState & ODS_DISABLED) != 0;
+    HDC context = item.hDC;
+    FillRect(context, &item.rcItem,
+             GetSysColorBrush(highlighted ? COLOR_HIGHLIGHT : disabled ? COLOR_BTNFACE : COLOR_WINDOW));
+    if (item.itemID < items.size()) {
+        const auto length = SendMessageW(item.hwndItem, CB_GETLBTEXTLEN, item.itemID, 0);
+        std::wstring text(static_cast<std::size_t>(length < 0 ? 0 : length) + 1, L'\0');
+        SendMessageW(item.hwndItem, CB_GETLBTEXT, item.itemID, reinterpret_cast<LPARAM>(text.data()));
+        text.resize(static_cast<std::size_t>(length < 0 ? 0 : length));
+        auto font = reinterpret_cast<HFONT>(SendMessageW(item.hwndItem, WM_GETFONT, 0, 0));
+        HFONT bold = nullptr;
+        if (heading) {
+            LOGFONTW face{};
+            GetObjectW(font != nullptr ? font : GetStockObject(DEFAULT_GUI_FONT), sizeof face, &face);
+            face.lfWeight = FW_BOLD;
+            bold = CreateFontIndirectW(&face);
+        }
+        HGDIOBJ previous = SelectObject(context, bold != nullptr ? bold : font);
+        const bool grey = heading || disabled;
+        SetTextColor(context, GetSysColor(grey ? COLOR_GRAYTEXT : highlighted ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+        SetBkMode(context, TRANSPARENT);
+        RECT textRect = item.rcItem;
+        textRect.left += 1;
+        DrawTextW(context, text.c_str(), static_cast<int>(text.size()), &textRect, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+        SelectObject(context, previous);
+        if (bold != nullptr) DeleteObject(bold);
+    }
+    if ((item.itemState & ODS_FOCUS) != 0 && (item.itemState & ODS_NOFOCUSRECT) == 0) DrawFocusRect(context, &item.rcItem);
+}
+
+void Win32WindowView::showBalloon(std::size_t index, const std::string& refused) {
+    if (balloon_ == nullptr) {
+        const INITCOMMONCONTROLSEX classes{sizeof classes, ICC_BAR_CLASSES};
+        InitCommonControlsEx(&classes);
+        balloon_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_BALLOON | TTS_ALWAYSTIP,
+                                   0, 0, 0, 0, window_, nullptr, GetModuleHandleW(nullptr), nullptr);
+        if (balloon_ == nullptr) return;
+        TTTOOLINFOW tool = balloonTool(window_, nullptr);
+        SendMessageW(balloon_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+    std::wstring text = wideOf(refusedCharactersHint(refused));
+    TTTOOLINFOW tool = balloonTool(window_, text.data());
+    SendMessageW(balloon_, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tool));
+    SendMessageW(balloon_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+    // Below the edit, as the edit control's own balloon tip stands.
+    RECT frame{};
+    GetWindowRect(controls_[index], &frame);
+    SendMessageW(balloon_, TTM_TRACKPOSITION, 0, MAKELPARAM(frame.left + 8, frame.bottom + 2));
+    SendMessageW(balloon_, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
+    balloonEdit_ = controls_[index];
+    SetTimer(window_, kBalloonTimer, kRefusedCharactersHintMilliseconds, nullptr);
+}
+
+void Win32WindowView::hideBalloon() {
+    if (balloon_ == nullptr) return;
+    TTTOOLINFOW tool = balloonTool(window_, nullptr);
+    SendMessageW(balloon_, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tool));
+    KillTimer(window_, kBalloonTimer);
+    balloonEdit_ = nullptr;
 }
 
 int Win32WindowView::controlIdOf(HWND control) const {
@@ -397,6 +600,7 @@ void Win32WindowView::syncSystemMenu() {
 void Win32WindowView::setVisible(bool visible, bool activate) {
     if (window_ == nullptr) return;
     if (!visible) {
+        hideBalloon();
         ShowWindow(window_, SW_HIDE);
         return;
     }
