@@ -179,6 +179,8 @@ TEST_F(Win32BackendTest, AnEditKeepsWhatCp932HoldsAndSaysWhatItLeftOut) {
     const Case cases[] = {
         {"typed, CP932 holds it", L"\u30C6", L"", "a\x83\x65" "b", 2, L""},
         {"typed, CP932 cannot hold it", L"\u00E9", L"", "ab", 1, L"\u300C\u00E9\u300D" L"は使えない文字です。入力できません。"},
+        {"typed as the two halves of a surrogate pair", L"\U0001F600", L"", "ab", 1,
+         L"\u300C\U0001F600\u300D" L"は使えない文字です。入力できません。"},
         {"a paste keeps what CP932 holds", L"", L"x\u2460\u00E9y\U0001F600\u00E9", "ax\x87\x40yb", 4,
          L"\u300C\u00E9\U0001F600\u300D" L"は使えない文字です。入力できません。"},
     };

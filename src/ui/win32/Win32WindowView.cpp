@@ -327,10 +327,13 @@ void Win32WindowView::command(HWND control, int id, int notification) {
 void Win32WindowView::editChanged(std::size_t index) {
     HWND edit = controls_[index];
     const std::wstring shown = windowText(edit);
+    DWORD caret = 0;
+    SendMessageW(edit, EM_GETSEL, 0, reinterpret_cast<LPARAM>(&caret));
+    // A character beyond 16 bits is typed as two messages: it is judged
+    // whole, once its second half has come.
+    if (caret > 0 && caret <= shown.size() && IS_HIGH_SURROGATE(shown[caret - 1])) return;
     const Cp932Input input = keepCp932Characters(utf8Of(shown));
     if (!input.refused.empty()) {
-        DWORD caret = 0;
-        SendMessageW(edit, EM_GETSEL, 0, reinterpret_cast<LPARAM>(&caret));
         // The caret stays where it was among the characters that stay.
         const Cp932Input beforeCaret = keepCp932Characters(utf8Of(shown.substr(0, caret)));
         ++applying_;
