@@ -65,19 +65,15 @@ std::string freshRegistry() {
     return file + "[-" + kVersionKey + "]\r\n";
 }
 
-// The values of `reg query KEY` that Kivora writes, as kivora-sys prints them.
+// The values of `reg query KEY` that Kivora writes, as kivora-sys prints
+// them. Its lines: "    NAME    TYPE    DATA"; Kivora's names are one word.
 void addKivoraValues(const KivoraKey& key, const std::string& query, std::vector<std::string>& lines) {
-    constexpr std::string_view kGap = "    ";
     std::istringstream output(query);
     for (std::string line; std::getline(output, line);) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.rfind(kGap, 0) != 0) continue;
-        const std::size_t typeAt = line.find(kGap, kGap.size());
-        const std::size_t dataAt = line.find(kGap, typeAt + kGap.size());
-        if (typeAt == std::string::npos || dataAt == std::string::npos) continue;
-        const std::string name = line.substr(kGap.size(), typeAt - kGap.size());
-        const std::string type = line.substr(typeAt + kGap.size(), dataAt - typeAt - kGap.size());
-        const std::string data = line.substr(dataAt + kGap.size());
+        std::istringstream fields(line);
+        std::string name, type, data;
+        if (line.rfind("    ", 0) != 0 || !(fields >> name >> type) || !std::getline(fields >> std::ws, data)) continue;
         if (std::find(key.values.begin(), key.values.end(), name) == key.values.end()) continue;
         lines.push_back(std::string(key.path) + "\\" + name + "=" +
                         (type == "REG_DWORD" ? "dword:" + std::to_string(std::stoul(data, nullptr, 16))
