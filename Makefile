@@ -117,7 +117,8 @@ windows: bootstrap $(WINDOWS_BUILD)/CMakeCache.txt
 # The Windows build's tests under Wine, in a Wine prefix of the build tree's
 # own, made before the tests start so that no two of them race to make it.
 # They run on a virtual screen, for the dialog backend's tests; the Wine
-# session the build started has none, so it ends first. Wine plays a
+# session the build started has none, so it ends first, and each stage runs
+# in one session of its own (scripts/with-wine-session). Wine plays a
 # Japanese Windows (code page 932), the one Kivora is made for.
 WINE_ENV = WINEPREFIX=$(abspath $(WINDOWS_BUILD))/wineprefix WINEDEBUG=-all LC_ALL=ja_JP.UTF-8
 
@@ -134,10 +135,10 @@ windows-test: bootstrap $(WINDOWS_BUILD)/CMakeCache.txt $(BUILD)/CMakeCache.txt
 	cmake --build $(WINDOWS_BUILD) -j $(JOBS)
 	cmake --build $(BUILD) -j $(JOBS) --target e2e_tests
 	$(WINE_ENV) /usr/lib/wine/wineserver -w
-	cd $(WINDOWS_BUILD) && $(WINE_ENV) xvfb-run -a ctest --output-on-failure -j $(JOBS)
-	KIVORA_E2E_WINDOWS=$(abspath $(WINDOWS_BUILD)) XDG_DATA_HOME=$(CURDIR)/$(BUILD)/test-xdg-data \
-	  $(BUILD)/tests/e2e_tests --gtest_filter='-$(WINDOWS_E2E_LEFT_OUT)'
-	$(WINE_ENV) /usr/lib/wine/wineserver -w
+	cd $(WINDOWS_BUILD) && $(WINE_ENV) xvfb-run -a $(CURDIR)/scripts/with-wine-session \
+	  ctest --output-on-failure -j $(JOBS)
+	$(WINE_ENV) KIVORA_E2E_WINDOWS=$(abspath $(WINDOWS_BUILD)) XDG_DATA_HOME=$(CURDIR)/$(BUILD)/test-xdg-data \
+	  scripts/with-wine-session $(BUILD)/tests/e2e_tests --gtest_filter='-$(WINDOWS_E2E_LEFT_OUT)'
 
 # Every dialog, and a message box of each icon, as the Windows dialog manager
 # draws them under Wine, as docs/screenshots/windows/*.png.
