@@ -14,12 +14,26 @@ std::unique_ptr<Backend> makeInteractiveBackend(int&, char**, std::string&) {
 
 std::wstring Win32Backend::toWide(const std::string& cp932Text) {
     std::string utf8;
-    if (!cp932::toUtf8(cp932Text, utf8) || utf8.empty()) return {};
+    if (!cp932::toUtf8(cp932Text, utf8)) return {};
+    return wideFromUtf8(utf8);
+}
+
+std::wstring Win32Backend::wideFromUtf8(const std::string& utf8) {
+    if (utf8.empty()) return {};
     const int utf8Length = static_cast<int>(utf8.size());
     const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), utf8Length, nullptr, 0);
     std::wstring wide(static_cast<std::size_t>(length > 0 ? length : 0), L'\0');
     MultiByteToWideChar(CP_UTF8, 0, utf8.data(), utf8Length, wide.data(), length);
     return wide;
+}
+
+std::string Win32Backend::utf8FromWide(const std::wstring& wide) {
+    if (wide.empty()) return {};
+    const int wideLength = static_cast<int>(wide.size());
+    const int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, utf8.data(), length, nullptr, nullptr);
+    return utf8;
 }
 
 std::unique_ptr<WindowView> Win32Backend::createView(Dialog& dialog) {

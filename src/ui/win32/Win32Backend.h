@@ -33,6 +33,10 @@ public:
     // CP932 to UTF-16; text that does not convert shows as nothing rather
     // than as another text.
     static std::wstring toWide(const std::string& cp932Text);
+    static std::wstring wideFromUtf8(const std::string& utf8);
+    // A half of a surrogate pair on its own becomes U+FFFD, which CP932
+    // cannot hold either.
+    static std::string utf8FromWide(const std::wstring& wide);
 
 private:
     friend class Win32WindowView;

@@ -102,26 +102,6 @@ std::wstring windowText(HWND window) {
     return text;
 }
 
-// A half of a surrogate pair on its own becomes U+FFFD, which CP932 cannot
-// hold either.
-std::string utf8Of(const std::wstring& wide) {
-    if (wide.empty()) return {};
-    const int wideLength = static_cast<int>(wide.size());
-    const int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, utf8.data(), length, nullptr, nullptr);
-    return utf8;
-}
-
-std::wstring wideOf(const std::string& utf8) {
-    if (utf8.empty()) return {};
-    const int utf8Length = static_cast<int>(utf8.size());
-    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), utf8Length, nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length > 0 ? length : 0), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), utf8Length, wide.data(), length);
-    return wide;
-}
-
 // A drop-down list's items are as high as the dialog font's characters, as
 // the list makes them when it draws them itself.
 UINT listItemHeight(HWND dialog) {
@@ -332,10 +312,10 @@ void Win32WindowView::editChanged(std::size_t index) {
     // A character beyond 16 bits is typed as two messages: it is judged
     // whole, once its second half has come.
     if (caret > 0 && caret <= shown.size() && IS_HIGH_SURROGATE(shown[caret - 1])) return;
-    const Cp932Input input = keepCp932Characters(utf8Of(shown));
+    const Cp932Input input = keepCp932Characters(Win32Backend::utf8FromWide(shown));
     if (!input.refused.empty()) {
         // The caret stays where it was among the characters that stay.
-        const Cp932Input beforeCaret = keepCp932Characters(utf8Of(shown.substr(0, caret)));
+        const Cp932Input beforeCaret = keepCp932Characters(Win32Backend::utf8FromWide(shown.substr(0, caret)));
         ++applying_;
         SetWindowTextW(edit, Win32Backend::toWide(input.kept).c_str());
         --applying_;
@@ -386,7 +366,7 @@ bool Win32WindowView::moveList(std::size_t index, UINT message, WPARAM wParam) {
         // Control characters (Enter, Escape, ...) stay the list's own.
         if (wParam < L' ') return false;
         std::string typed;
-        cp932::fromUtf8(utf8Of(std::wstring(1, static_cast<wchar_t>(wParam))), typed);
+        cp932::fromUtf8(Win32Backend::utf8FromWide(std::wstring(1, static_cast<wchar_t>(wParam))), typed);
         item = listItemTypedAhead(state.items, current, typed);
         break;
     }
@@ -456,7 +436,7 @@ void Win32WindowView::showBalloon(std::size_t index, const std::string& refused)
         TTTOOLINFOW tool = balloonTool(window_, nullptr);
         SendMessageW(balloon_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
     }
-    std::wstring text = wideOf(refusedCharactersHint(refused));
+    std::wstring text = Win32Backend::wideFromUtf8(refusedCharactersHint(refused));
     TTTOOLINFOW tool = balloonTool(window_, text.data());
     SendMessageW(balloon_, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tool));
     SendMessageW(balloon_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
