@@ -102,6 +102,10 @@ ReadResult readWholeFile(const std::string& path, std::string& content);
 // errno set, when that cannot be told.
 bool lookUp(const std::string& path, bool& present);
 
+// Whether `path` is itself a link (a symbolic link, or on Windows any
+// reparse point) rather than the file it may name.
+bool isLink(const std::string& path);
+
 // Removes a file; false with errno set (ENOENT when it was not there).
 bool removeFile(const std::string& path);
 

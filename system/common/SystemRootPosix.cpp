@@ -137,6 +137,11 @@ bool lookUp(const std::string& path, bool& present) {
     return present || errno == ENOENT;
 }
 
+bool isLink(const std::string& path) {
+    struct stat st {};
+    return lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
 bool removeFile(const std::string& path) {
     return unlink(path.c_str()) == 0;
 }

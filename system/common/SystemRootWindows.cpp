@@ -141,6 +141,11 @@ bool lookUp(const std::string& path, bool& present) {
     return present || (failedWithLastError(), errno == ENOENT);
 }
 
+bool isLink(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
 bool removeFile(const std::string& path) {
     return DeleteFileA(path.c_str()) || failedWithLastError();
 }

@@ -273,6 +273,13 @@ private:
         removeStaleTemporaries(path_);
         removeStaleTemporaries(journalPath_);
         change();
+        // A link planted at either name is replaced, never written through:
+        // the file is written whole from the model (which holds all the
+        // journal said) and the journal's name removed.
+        if (isLink(path_) || isLink(journalPath_)) {
+            forgetJournal();
+            return writeWhole();
+        }
         size_t journalSize = journalApplies_ ? journalEnd_ : 0;
         if (!base_.present || journalSize + framed.size() > baseSize_ + kJournalFloor) {
             return writeWhole();

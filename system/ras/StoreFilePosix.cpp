@@ -52,7 +52,7 @@ FileDescriptor openForReading(const std::string& path) {
 }
 
 FileDescriptor openForAppending(const std::string& path) {
-    return FileDescriptor(::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC));
+    return FileDescriptor(::open(path.c_str(), O_WRONLY | O_APPEND | O_NOFOLLOW | O_CLOEXEC));
 }
 
 bool readFrom(const FileDescriptor& file, std::uint64_t offset, std::string& content) {
@@ -89,8 +89,10 @@ bool flushToDisk(const FileDescriptor& file) {
 
 Status guardPrivateFile(const std::string& path, mode_t mode) {
     if ((mode & 077) != 0) return {};
-    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!file && errno == ENOENT) return {};
+    // A link there is replaced by the write, not followed: its target's
+    // mode is none of the store's business.
+    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    if (!file && (errno == ENOENT || errno == ELOOP)) return {};
     struct stat st {};
     if (!file || fstat(file.get(), &st) != 0) return unwritableFile(path, errno);
     if (st.st_uid != geteuid()) return foreignFile(path, st.st_uid);
