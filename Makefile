@@ -72,7 +72,7 @@ soak: build
 	KIVORA_SOAK_KILLS=$(SOAK_KILLS) KIVORA_SOAK_SECONDS=$(SOAK_SECONDS) KIVORA_SOAK_WRITERS=$(SOAK_WRITERS) \
 	  XDG_DATA_HOME=$(CURDIR)/$(BUILD)/test-xdg-data $(BUILD)/tests/soak_tests
 	KIVORA_MIGRATION_KILLS=$(SOAK_MIGRATION_KILLS) XDG_DATA_HOME=$(CURDIR)/$(BUILD)/test-xdg-data \
-	  $(BUILD)/tests/e2e_tests --gtest_filter='Recovery.AMigrationKilled*'
+	  $(BUILD)/tests/e2e_tests --gtest_filter='Recovery/KilledMigration.*'
 
 # The demo provider's files beside the built program, as a provider ships them.
 provider-files: build

@@ -21,6 +21,7 @@ function(kivora_add_test name)
 endfunction()
 
 kivora_add_test(cp932_tests SOURCES cp932/Cp932Test.cpp LIBS kivora_cp932)
+kivora_add_test(changes_tests SOURCES changes/RecordSignatureTest.cpp LIBS kivora_changes)
 kivora_add_test(migration_tests SOURCES migration/NumberRewritingTest.cpp LIBS kivora_migration)
 kivora_add_test(ui_tests
   SOURCES ui/DialogUnitsTest.cpp ui/DialogTest.cpp ui/TemplatesTest.cpp

@@ -23,9 +23,9 @@ SetupApplication::SetupApplication() : Application(resources::loadString(resourc
 
 void SetupApplication::initInstance() {
     bindRemoteAccess(remoteAccess());
-    recoverInterruptedChanges();
+    const bool migrationsTrusted = recoverInterruptedChanges();
     if (undoMigration_) {
-        undoLastMigration();
+        if (migrationsTrusted) undoLastMigration();
         return;
     }
     auto runStartDialog = [this](ui::Dialog& dialog) {

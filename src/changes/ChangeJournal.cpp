@@ -1,34 +1,49 @@
 #include "ChangeJournal.h"
 
-#include "shlobj.h"
+#include "RecordSignature.h"
 
+#include <algorithm>
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
+#include <cstdio>
 #include <sstream>
 
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
+using journalstorage::Outcome;
 
 namespace {
 
-// One record a line: its words, a space, '#' and the FNV-1a checksum of the
-// words, so that a line torn or scribbled on is never taken for a record.
-std::uint32_t checksum(const std::string& text) {
-    std::uint32_t hash = 2166136261u;
-    for (unsigned char c : text) hash = (hash ^ c) * 16777619u;
-    return hash;
+// One record a line: its words, a space, '#' and the words' signature, so
+// that a line torn, scribbled on or not written by Kivora is never taken
+// for a record.
+constexpr std::size_t kSignatureDigits = 16;
+
+std::string signatureOf(const std::string& key, const std::string& words) {
+    char digits[kSignatureDigits + 1];
+    std::snprintf(digits, sizeof digits, "%016llx", static_cast<unsigned long long>(recordSignature(key, words)));
+    return digits;
 }
+
+std::string recordLine(const std::string& key, const std::string& words) {
+    return words + " #" + signatureOf(key, words) + "\n";
+}
+
+// Bytes as one word: "x", then two hex digits a byte. The records are mostly
+// zeros, so a run of three or more is written "zN." (N their count, in hex).
+constexpr std::size_t kLongestRun = 1 << 20;
 
 std::string hexWord(const std::string& bytes) {
     static const char digits[] = "0123456789abcdef";
     std::string word = "x";
-    for (unsigned char c : bytes) {
+    for (std::size_t i = 0; i < bytes.size();) {
+        std::size_t run = 0;
+        while (i + run < bytes.size() && bytes[i + run] == '\0') ++run;
+        if (run >= 3) {
+            char count[24];
+            std::snprintf(count, sizeof count, "z%zx.", run);
+            word += count;
+            i += run;
+            continue;
+        }
+        const auto c = static_cast<unsigned char>(bytes[i++]);
         word += digits[c >> 4];
         word += digits[c & 15];
     }
@@ -36,27 +51,52 @@ std::string hexWord(const std::string& bytes) {
 }
 
 bool fromHexWord(const std::string& word, std::string& bytes) {
-    if (word.empty() || word[0] != 'x' || word.size() % 2 == 0) return false;
+    if (word.empty() || word[0] != 'x') return false;
     bytes.clear();
     auto value = [](char c) {
         return c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
     };
-    for (std::size_t i = 1; i < word.size(); i += 2) {
-        int high = value(word[i]);
-        int low = value(word[i + 1]);
-        if (high < 0 || low < 0) return false;
-        bytes += static_cast<char>(high * 16 + low);
+    for (std::size_t i = 1; i < word.size();) {
+        if (word[i] == 'z') {
+            const std::size_t dot = word.find('.', i);
+            std::size_t run = 0;
+            for (std::size_t j = i + 1; j < dot; ++j) {
+                if (value(word[j]) < 0 || run > kLongestRun) return false;
+                run = run * 16 + static_cast<std::size_t>(value(word[j]));
+            }
+            if (dot == std::string::npos || dot == i + 1 || run > kLongestRun) return false;
+            bytes.append(run, '\0');
+            i = dot + 1;
+            continue;
+        }
+        if (i + 1 >= word.size() || value(word[i]) < 0 || value(word[i + 1]) < 0) return false;
+        bytes += static_cast<char>(value(word[i]) * 16 + value(word[i + 1]));
+        i += 2;
     }
     return true;
 }
 
-std::string stateWords(const EntryState& state) {
-    if (!state.present) return "absent";
-    return "present " + hexWord(state.properties) + " " + hexWord(state.userName) + " " +
-           (state.password ? hexWord(*state.password) : "-");
+// A state's password is written sealed, as "-" when none is stored, or as
+// "*" once the change is over and its passwords were dropped.
+constexpr const char* kNoPassword = "-";
+constexpr const char* kDroppedPassword = "*";
+
+bool stateWords(const EntryState& state, bool keepPassword, std::string& words) {
+    if (!state.present) {
+        words = "absent";
+        return true;
+    }
+    std::string password = keepPassword ? kNoPassword : kDroppedPassword;
+    if (keepPassword && state.password) {
+        std::string sealed;
+        if (!journalstorage::sealSecret(*state.password, sealed)) return false;
+        password = hexWord(sealed);
+    }
+    words = "present " + hexWord(state.properties) + " " + hexWord(state.userName) + " " + password;
+    return true;
 }
 
-bool readState(std::istringstream& words, EntryState& state) {
+bool readState(std::istringstream& words, EntryState& state, bool& passwordKept) {
     std::string presence;
     words >> presence;
     state = EntryState{};
@@ -65,129 +105,162 @@ bool readState(std::istringstream& words, EntryState& state) {
     if (presence != "present" || !(words >> properties >> user >> password)) return false;
     state.present = true;
     if (!fromHexWord(properties, state.properties) || !fromHexWord(user, state.userName)) return false;
-    if (password == "-") return true;
+    if (password == kNoPassword) return true;
+    if (password == kDroppedPassword) {
+        passwordKept = false;
+        return true;
+    }
+    // A password sealed by someone else, or scribbled on, is damage.
+    std::string sealed;
     state.password.emplace();
-    return fromHexWord(password, *state.password);
+    return fromHexWord(password, sealed) && journalstorage::unsealSecret(sealed, *state.password);
+}
+
+bool atEnd(std::istringstream& words) {
+    std::string more;
+    return !(words >> more);
+}
+
+bool beginWords(const RecordedChange& change, bool keepPasswords, std::string& words) {
+    std::string former, aim;
+    if (!stateWords(change.former, keepPasswords, former) || !stateWords(change.aim, keepPasswords, aim)) return false;
+    words = "begin " + std::to_string(change.sequence) + (change.kind == ChangeKind::Undo ? " undo" : " change") +
+            (change.removesFirst ? " remove-first " : " keep ") + hexWord(change.entryName) + " " + former + " " + aim;
+    return true;
+}
+
+RecordedChange* changeNumbered(std::vector<RecordedChange>& changes, unsigned long sequence) {
+    for (RecordedChange& change : changes) {
+        if (change.sequence == sequence) return &change;
+    }
+    return nullptr;
 }
 
 // Applies one record's words to the changes read so far; false when they
-// are not a record.
-bool applyRecord(const std::string& content, std::vector<RecordedChange>& changes, std::size_t& passStart) {
+// are not a record, or not one that fits those before it: a change is begun
+// once, finished or undone only within its own pass, and closed only once.
+bool applyRecord(const std::string& content, std::vector<RecordedChange>& changes, std::size_t& passes) {
     std::istringstream words(content);
     std::string kind;
     unsigned long sequence = 0;
     words >> kind;
     if (kind == "pass") {
-        passStart = changes.size();
-        return true;
+        ++passes;
+        return atEnd(words);
     }
     if (!(words >> sequence) || sequence == 0) return false;
+    RecordedChange* change = changeNumbered(changes, sequence);
     if (kind == "begin") {
-        RecordedChange change;
-        std::string changeKind, name;
-        change.sequence = sequence;
-        if (!(words >> changeKind >> name) || !fromHexWord(name, change.entryName)) return false;
-        if (changeKind != "change" && changeKind != "undo") return false;
-        change.kind = changeKind == "undo" ? ChangeKind::Undo : ChangeKind::Change;
-        if (!readState(words, change.former)) return false;
-        changes.push_back(std::move(change));
-        return true;
-    }
-    RecordedChange* change = nullptr;
-    for (RecordedChange& candidate : changes) {
-        if (candidate.sequence == sequence) change = &candidate;
+        if (change != nullptr) return false;
+        RecordedChange begun;
+        std::string changeKind, mode, name;
+        begun.sequence = sequence;
+        begun.pass = passes;
+        if (!(words >> changeKind >> mode >> name) || !fromHexWord(name, begun.entryName)) return false;
+        if ((changeKind != "change" && changeKind != "undo") || (mode != "keep" && mode != "remove-first")) return false;
+        begun.kind = changeKind == "undo" ? ChangeKind::Undo : ChangeKind::Change;
+        begun.removesFirst = mode == "remove-first";
+        if (!readState(words, begun.former, begun.passwordsKept) || !readState(words, begun.aim, begun.passwordsKept)) {
+            return false;
+        }
+        changes.push_back(std::move(begun));
+        return atEnd(words);
     }
     if (change == nullptr) return false;
     if (kind == "done") {
+        if (change->pass != passes || !change->unfinished()) return false;
         change->after.emplace();
-        return readState(words, *change->after);
+        return readState(words, *change->after, change->passwordsKept) && atEnd(words);
     }
-    if (kind == "restored") change->restored = true;
-    else if (kind == "undone") change->undone = true;
-    else return false;
+    if (kind == "restored" || kind == "left") {
+        if (!change->unfinished()) return false;
+        (kind == "restored" ? change->restored : change->leftAlone) = true;
+    } else if (kind == "undone") {
+        if (change->kind != ChangeKind::Change || !change->after || change->undone || change->pass != passes) {
+            return false;
+        }
+        change->undone = true;
+    } else {
+        return false;
+    }
+    return atEnd(words);
+}
+
+// A change that is over keeps no passwords; one that may still have to be
+// put back keeps them sealed.
+bool keepsPasswords(const RecordedChange& change) { return change.unfinished() && change.passwordsKept; }
+
+bool holdsPasswords(const RecordedChange& change) {
+    return change.passwordsKept &&
+           (change.former.password || change.aim.password || (change.after && change.after->password));
+}
+
+// The journal written anew from what was read, record for record and pass
+// for pass, each change's records together.
+bool journalText(const std::string& key, const std::vector<RecordedChange>& changes, std::size_t passes,
+                 std::string& text) {
+    text.clear();
+    for (std::size_t pass = 0; pass <= passes; ++pass) {
+        if (pass > 0) text += recordLine(key, "pass");
+        for (const RecordedChange& change : changes) {
+            if (change.pass != pass) continue;
+            const bool keep = keepsPasswords(change);
+            const std::string number = std::to_string(change.sequence);
+            std::string words;
+            if (!beginWords(change, keep, words)) return false;
+            text += recordLine(key, words);
+            if (change.after) {
+                if (!stateWords(*change.after, keep, words)) return false;
+                text += recordLine(key, "done " + number + " " + words);
+            }
+            if (change.restored) text += recordLine(key, "restored " + number);
+            if (change.leftAlone) text += recordLine(key, "left " + number);
+            if (change.undone) text += recordLine(key, "undone " + number);
+        }
+    }
     return true;
-}
-
-// Kivora's folder of the user's application data, made when missing; empty
-// when there is none.
-std::string journalFolder() {
-    char appData[MAX_PATH];
-    if (SHGetFolderPathA(nullptr, CSIDL_APPDATA | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, appData) != S_OK) {
-        return {};
-    }
-    std::string folder = std::string(appData) + "/Kivora";
-    std::error_code error;
-    std::filesystem::create_directories(folder, error);
-    if (!error) std::filesystem::permissions(folder, std::filesystem::perms::owner_all, error);
-    return error ? std::string() : folder;
-}
-
-// The journal holds the accounts it may have to put back, passwords
-// included: it is the user's alone, whatever mode an older copy had.
-std::FILE* openPrivately(const std::string& path, bool truncate) {
-#ifdef _WIN32
-    return std::fopen(path.c_str(), truncate ? "wb" : "ab");
-#else
-    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | (truncate ? O_TRUNC : 0), 0600);
-    if (fd < 0) return nullptr;
-    std::FILE* file = fchmod(fd, 0600) == 0 ? fdopen(fd, "ab") : nullptr;
-    if (file == nullptr) ::close(fd);
-    return file;
-#endif
-}
-
-// Down to the disk, not just to the system's cache: a record must outlive a
-// power cut that the entry's write after it survives.
-bool flushToDisk(std::FILE* file) {
-    if (std::fflush(file) != 0) return false;
-#ifdef _WIN32
-    return _commit(_fileno(file)) == 0;
-#else
-    return fsync(fileno(file)) == 0;
-#endif
-}
-
-// A file just made must be found again after a crash: its folder is flushed.
-void flushFolder(const std::string& path) {
-#ifndef _WIN32
-    int fd = ::open(std::filesystem::path(path).parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return;
-    fsync(fd);
-    ::close(fd);
-#else
-    (void)path;
-#endif
 }
 
 }  // namespace
 
 ChangeJournal::ChangeJournal(std::string fileName) {
-    const std::string folder = journalFolder();
-    if (!folder.empty()) path_ = folder + "/" + fileName;
+    std::string folder;
+    switch (journalstorage::findFolder(folder)) {
+    case Outcome::Done: break;
+    case Outcome::Untrusted: folderTrouble_ = JournalTrouble::FolderNotOwn; break;
+    // No folder for it: nothing was ever recorded (and nothing can be).
+    case Outcome::Missing:
+    case Outcome::Failed: return;
+    }
+    folder_ = folder;
+    path_ = folder + "/" + fileName;
+    keyPath_ = folder + "/" + kKeyFile;
 }
 
-ChangeJournal::~ChangeJournal() {
-    if (file_ != nullptr) std::fclose(file_);
+ChangeJournal::~ChangeJournal() { close(); }
+
+JournalTrouble ChangeJournal::read(std::vector<RecordedChange>& changes) const {
+    std::size_t intactLength = 0, passes = 0;
+    return read(changes, intactLength, passes);
 }
 
-bool ChangeJournal::read(std::vector<RecordedChange>& changes) const {
-    std::size_t intactLength = 0;
-    return read(changes, intactLength);
-}
-
-bool ChangeJournal::read(std::vector<RecordedChange>& changes, std::size_t& intactLength) const {
+JournalTrouble ChangeJournal::read(std::vector<RecordedChange>& changes, std::size_t& intactLength,
+                                   std::size_t& passes) const {
     changes.clear();
     intactLength = 0;
-    // No folder for it: nothing was ever recorded (and nothing can be).
-    if (path_.empty()) return true;
-    std::ifstream in(path_, std::ios::binary);
-    if (!in) return !std::filesystem::exists(path_);
-    std::stringstream whole;
-    whole << in.rdbuf();
-    if (in.bad()) return false;
-    const std::string text = whole.str();
+    passes = 0;
+    if (folderTrouble_ != JournalTrouble::None) return folderTrouble_;
+    if (path_.empty()) return JournalTrouble::None;
+    std::string text;
+    switch (journalstorage::readFile(path_, text)) {
+    case Outcome::Done: break;
+    case Outcome::Missing: return JournalTrouble::None;
+    case Outcome::Untrusted: return JournalTrouble::NotOwn;
+    case Outcome::Failed: return JournalTrouble::Damaged;
+    }
+    // Records with no key to verify them by cannot be Kivora's.
+    if (JournalTrouble trouble = loadKey(false); trouble != JournalTrouble::None && !text.empty()) return trouble;
 
-    std::size_t passStart = 0;
     std::size_t at = 0;
     while (at < text.size()) {
         std::size_t end = text.find('\n', at);
@@ -196,57 +269,50 @@ bool ChangeJournal::read(std::vector<RecordedChange>& changes, std::size_t& inta
         const std::string line = text.substr(at, end - at);
         const bool last = end + 1 == text.size();
         at = end + 1;
-        std::size_t mark = line.rfind(" #");
-        bool intact = mark != std::string::npos && line.size() == mark + 10;
-        if (intact) {
-            char expected[9];
-            std::snprintf(expected, sizeof expected, "%08x", checksum(line.substr(0, mark)));
-            intact = line.compare(mark + 2, 8, expected) == 0;
-        }
-        if (!intact || !applyRecord(line.substr(0, mark), changes, passStart)) {
-            if (last) break;
-            return false;
+        const std::size_t mark = line.rfind(" #");
+        const bool intact = mark != std::string::npos && line.size() == mark + 2 + kSignatureDigits &&
+                            line.compare(mark + 2, kSignatureDigits, signatureOf(key_, line.substr(0, mark))) == 0;
+        if (!intact || !applyRecord(line.substr(0, mark), changes, passes)) {
+            if (last && !intact) break;
+            changes.clear();
+            return JournalTrouble::Damaged;
         }
         intactLength = at;
     }
-    for (std::size_t i = passStart; i < changes.size(); ++i) changes[i].inLastPass = true;
-    return true;
+    for (RecordedChange& change : changes) change.inLastPass = change.pass == passes;
+    return JournalTrouble::None;
 }
 
 bool ChangeJournal::open(bool newPass) {
-    if (file_ != nullptr) {
-        std::fclose(file_);
-        file_ = nullptr;
-    }
+    file_.close();
     std::vector<RecordedChange> changes;
-    std::size_t intactLength = 0;
-    if (path_.empty() || !read(changes, intactLength)) return false;
-    // A torn last line is cut off, so that the next record starts a line.
-    std::error_code error;
-    if (std::filesystem::exists(path_) && std::filesystem::file_size(path_) != intactLength) {
-        std::filesystem::resize_file(path_, intactLength, error);
-        if (error) return false;
+    std::size_t intactLength = 0, passes = 0;
+    if (path_.empty() || read(changes, intactLength, passes) != JournalTrouble::None ||
+        loadKey(true) != JournalTrouble::None) {
+        return false;
     }
-    bool afresh = newPass;
-    for (const RecordedChange& change : changes) {
-        if (change.unfinished()) afresh = false;
-    }
+    const bool afresh =
+        newPass && std::none_of(changes.begin(), changes.end(), [](const RecordedChange& c) { return c.unfinished(); });
     lastSequence_ = afresh || changes.empty() ? 0 : changes.back().sequence;
-    file_ = openPrivately(path_, afresh);
-    if (file_ == nullptr) return false;
-    if (afresh) flushFolder(path_);
-    return !newPass || append("pass");
+    // A torn last line is cut off, so that the next record starts a line.
+    Outcome opened = afresh ? Outcome::Missing : file_.open(path_, intactLength);
+    if (opened == Outcome::Missing && journalstorage::replaceFile(path_, "")) opened = file_.open(path_, 0);
+    return opened == Outcome::Done && (!newPass || append("pass"));
 }
 
-unsigned long ChangeJournal::begin(ChangeKind kind, const std::string& entryName, const EntryState& former) {
-    const unsigned long sequence = lastSequence_ + 1;
-    const char* word = kind == ChangeKind::Undo ? "undo" : "change";
-    if (!append("begin " + std::to_string(sequence) + " " + word + " " + hexWord(entryName) + " " +
-                stateWords(former))) {
-        return 0;
-    }
-    lastSequence_ = sequence;
-    return sequence;
+unsigned long ChangeJournal::begin(ChangeKind kind, const std::string& entryName, const EntryState& former,
+                                   const EntryState& aim, bool removesFirst) {
+    RecordedChange change;
+    change.sequence = lastSequence_ + 1;
+    change.kind = kind;
+    change.entryName = entryName;
+    change.former = former;
+    change.aim = aim;
+    change.removesFirst = removesFirst;
+    std::string words;
+    if (!beginWords(change, true, words) || !append(words)) return 0;
+    lastSequence_ = change.sequence;
+    return change.sequence;
 }
 
 // Only a change's beginning must reach the disk before the entry is written.
@@ -255,7 +321,8 @@ unsigned long ChangeJournal::begin(ChangeKind kind, const std::string& entryName
 // back whole, or an undo finds it already as it was: the same state either
 // way, so they are not waited for.
 bool ChangeJournal::finish(unsigned long sequence, const EntryState& after) {
-    return append("done " + std::to_string(sequence) + " " + stateWords(after), false);
+    std::string words;
+    return stateWords(after, true, words) && append("done " + std::to_string(sequence) + " " + words, false);
 }
 
 bool ChangeJournal::markRestored(unsigned long sequence) {
@@ -264,11 +331,58 @@ bool ChangeJournal::markRestored(unsigned long sequence) {
 
 bool ChangeJournal::markUndone(unsigned long sequence) { return append("undone " + std::to_string(sequence), false); }
 
+bool ChangeJournal::markLeftAlone(unsigned long sequence) { return append("left " + std::to_string(sequence), false); }
+
+void ChangeJournal::close() {
+    if (!file_.isOpen()) return;
+    file_.close();
+    std::vector<RecordedChange> changes;
+    std::size_t intactLength = 0, passes = 0;
+    if (read(changes, intactLength, passes) != JournalTrouble::None) return;
+    const bool dropping = std::any_of(changes.begin(), changes.end(), [](const RecordedChange& change) {
+        return !keepsPasswords(change) && holdsPasswords(change);
+    });
+    std::string text;
+    if (dropping && journalText(key_, changes, passes, text)) journalstorage::replaceFile(path_, text);
+}
+
+void ChangeJournal::setAside() const {
+    if (path_.empty()) return;
+    // Kivora's folder goes as a whole, so that the next journal is made in a
+    // folder of its own making (unless the folder above is at fault).
+    if (folderTrouble_ != JournalTrouble::None) {
+        std::rename(folder_.c_str(), (folder_ + ".damaged").c_str());
+        return;
+    }
+    std::rename(path_.c_str(), (path_ + ".damaged").c_str());
+    // A key that cannot be used goes too, so that a new one is made.
+    if (loadKey(false) != JournalTrouble::None) std::rename(keyPath_.c_str(), (keyPath_ + ".damaged").c_str());
+}
+
+JournalTrouble ChangeJournal::loadKey(bool create) const {
+    if (!key_.empty()) return JournalTrouble::None;
+    std::string sealed, key;
+    switch (journalstorage::readFile(keyPath_, sealed)) {
+    case Outcome::Done:
+        if (!journalstorage::unsealSecret(sealed, key) || key.size() != kRecordKeySize) return JournalTrouble::Damaged;
+        key_ = key;
+        return JournalTrouble::None;
+    case Outcome::Missing: break;
+    case Outcome::Untrusted: return JournalTrouble::NotOwn;
+    case Outcome::Failed: return JournalTrouble::Damaged;
+    }
+    if (!create || !journalstorage::randomBytes(kRecordKeySize, key) || !journalstorage::sealSecret(key, sealed) ||
+        !journalstorage::replaceFile(keyPath_, sealed)) {
+        return JournalTrouble::Damaged;
+    }
+    key_ = key;
+    return JournalTrouble::None;
+}
+
 bool ChangeJournal::append(const std::string& content, bool durable) {
-    if (file_ == nullptr) return false;
-    char mark[16];
-    std::snprintf(mark, sizeof mark, " #%08x\n", checksum(content));
-    const std::string line = content + mark;
-    return std::fwrite(line.data(), 1, line.size(), file_) == line.size() &&
-           (durable ? flushToDisk(file_) : std::fflush(file_) == 0);
+    if (file_.append(recordLine(key_, content), durable)) return true;
+    // A record written in part must stay the last line, where it reads as
+    // torn rather than as damage: nothing more is written to this journal.
+    file_.close();
+    return false;
 }

@@ -1,24 +1,24 @@
 #include "EntryChanges.h"
 
-ChangeResult changeEntry(const RasFunctionTable& ras, ChangeJournal& journal, ChangeKind kind,
-                         const std::string& entryName, const std::function<DWORD()>& write) {
+ChangeResult changeEntry(const RasFunctionTable& ras, ChangeJournal& journal, const PlannedChange& change) {
     ChangeResult result;
     EntryState former;
-    if ((result.error = readEntryState(ras, entryName, former)) != 0) return result;
-    const unsigned long sequence = journal.begin(kind, entryName, former);
+    if ((result.error = readEntryState(ras, change.entryName, former)) != 0) return result;
+    const unsigned long sequence =
+        journal.begin(change.kind, change.entryName, former, change.aim(former), change.removesFirst);
     if (sequence == 0) {
         result.error = kErrorJournalUnwritable;
         return result;
     }
-    result.error = write();
+    result.error = change.write();
     EntryState after;
-    if (result.error == 0 && readEntryState(ras, entryName, after) == 0 && journal.finish(sequence, after)) {
+    if (result.error == 0 && readEntryState(ras, change.entryName, after) == 0 && journal.finish(sequence, after)) {
         return result;
     }
     // Written but not recorded as whole, the change could not be undone, and
     // a crash now would put it back anyway: it is put back at once.
     if (result.error == 0) result.error = kErrorJournalUnwritable;
-    result.restoreError = restoreEntryState(ras, entryName, former);
+    result.restoreError = restoreEntryState(ras, change.entryName, former);
     if (result.restoreError == 0) journal.markRestored(sequence);
     return result;
 }
@@ -28,38 +28,62 @@ RecoveryReport recoverUnfinishedChanges(const RasFunctionTable& ras) {
     for (const char* name : {kMigrationJournal, kConnectionJournal}) {
         ChangeJournal journal(name);
         std::vector<RecordedChange> changes;
-        if (!journal.read(changes)) {
-            report.unreadableJournals.push_back(journal.path());
+        if (JournalTrouble trouble = journal.read(changes); trouble != JournalTrouble::None) {
+            report.refusedJournals.push_back({name, journal.path(), trouble});
+            journal.setAside();
             continue;
         }
         bool opened = false;
         for (const RecordedChange& change : changes) {
             if (!change.unfinished()) continue;
-            if (!opened && !(opened = journal.open(false))) {
+            EntryState current;
+            if ((!opened && !(opened = journal.open(false))) || readEntryState(ras, change.entryName, current) != 0) {
                 report.notRestored.push_back(change.entryName);
                 continue;
             }
-            if (restoreEntryState(ras, change.entryName, change.former) == 0 && journal.markRestored(change.sequence)) {
+            // Putting back may itself have been cut off on an earlier start.
+            const bool removes = change.removesFirst || restoreBeginsByRemoving(change.former);
+            if (!isOnTheWay(current, change.former, change.aim, removes)) {
+                if (journal.markLeftAlone(change.sequence)) report.leftAlone.push_back(change.entryName);
+                else report.notRestored.push_back(change.entryName);
+                continue;
+            }
+            const bool putBack = current == change.former || restoreEntryState(ras, change.entryName, change.former) == 0;
+            if (putBack && journal.markRestored(change.sequence)) {
                 report.restored.push_back(change.entryName);
             } else {
                 report.notRestored.push_back(change.entryName);
             }
         }
+        // A pass that a crash ended is over too: closing the journal drops
+        // the passwords of what needs no putting back.
+        if (!opened && !changes.empty()) journal.open(false);
+        journal.close();
     }
     return report;
 }
 
-std::vector<RecordedChange> undoableChanges(const ChangeJournal& journal) {
+UndoablePass undoableChanges(const ChangeJournal& journal) {
     std::vector<RecordedChange> changes;
-    std::vector<RecordedChange> undoable;
-    if (!journal.read(changes)) return undoable;
+    UndoablePass pass;
+    if ((pass.trouble = journal.read(changes)) != JournalTrouble::None) return pass;
     for (const RecordedChange& change : changes) {
-        if (change.inLastPass && change.kind == ChangeKind::Change && change.after && !change.restored &&
-            !change.undone) {
-            undoable.push_back(change);
+        if (!change.inLastPass || change.kind != ChangeKind::Change || !change.after || change.restored ||
+            change.undone) {
+            continue;
         }
+        // A change that changed nothing leaves nothing to undo.
+        if (sameState(change.former, *change.after, change.passwordsKept)) continue;
+        // Undo writes only what a migration pass itself could have changed.
+        if (!differsOnlyWhereMigrationWrites(change.former, *change.after)) {
+            pass.trouble = JournalTrouble::Damaged;
+            pass.changes.clear();
+            return pass;
+        }
+        pass.withoutPasswords = pass.withoutPasswords || !change.passwordsKept;
+        pass.changes.push_back(change);
     }
-    return undoable;
+    return pass;
 }
 
 UndoReport undoChanges(const RasFunctionTable& ras, ChangeJournal& journal, const std::vector<RecordedChange>& changes) {
@@ -71,17 +95,23 @@ UndoReport undoChanges(const RasFunctionTable& ras, ChangeJournal& journal, cons
             report.failed.emplace_back(change.entryName, result);
             continue;
         }
-        if (current != *change.after) {
+        if (!sameState(current, *change.after, change.passwordsKept)) {
             report.changedSince.push_back(change.entryName);
             continue;
         }
-        ChangeResult undo = changeEntry(ras, journal, ChangeKind::Undo, change.entryName, [&] {
-            return restoreEntryState(ras, change.entryName, change.former);
-        });
-        if (undo.error == 0 && journal.markUndone(change.sequence)) {
+        EntryState target = change.former;
+        if (!change.passwordsKept) target.password = current.password;
+        PlannedChange undo;
+        undo.kind = ChangeKind::Undo;
+        undo.entryName = change.entryName;
+        undo.aim = [&](const EntryState&) { return target; };
+        undo.removesFirst = restoreBeginsByRemoving(target);
+        undo.write = [&] { return restoreEntryState(ras, change.entryName, target); };
+        ChangeResult undone = changeEntry(ras, journal, undo);
+        if (undone.error == 0 && journal.markUndone(change.sequence)) {
             ++report.undone;
         } else {
-            report.failed.emplace_back(change.entryName, undo.error);
+            report.failed.emplace_back(change.entryName, undone.error);
         }
     }
     return report;

@@ -27,3 +27,26 @@ DWORD readEntryState(const RasFunctionTable& ras, const std::string& name, Entry
 // otherwise its properties and then its account are written. Returns 0 or
 // the first failing call's code.
 DWORD restoreEntryState(const RasFunctionTable& ras, const std::string& name, const EntryState& state);
+
+// Whether restoring `state` begins by removing the entry: for a state
+// without the entry, or without a user name (an empty name cannot be
+// written over a stored one).
+bool restoreBeginsByRemoving(const EntryState& state);
+
+// The properties record as a state holds it, `size` bytes from `entry`.
+std::string propertiesBytes(const RASENTRYA& entry, DWORD size);
+
+// Whether `current` is a state that writes from `former` towards `aim` can
+// leave when they are cut off. Each write stores either the properties or
+// the account whole, so: one of the two states, or the properties of one
+// with the account of the other; when the writes begin by removing the
+// entry, also no entry, or one without an account yet.
+bool isOnTheWay(const EntryState& current, const EntryState& former, const EntryState& aim, bool removesFirst);
+
+// The two states alike, but for the password when `withPassword` is false.
+bool sameState(const EntryState& a, const EntryState& b, bool withPassword);
+
+// Whether `after` differs from `former` only where a migration writes: the
+// number, the modem, the name servers and the account of an entry that
+// stays.
+bool differsOnlyWhereMigrationWrites(const EntryState& former, const EntryState& after);

@@ -88,6 +88,8 @@ void MigrationDriver::runMigration() {
         if (!examineEntry(name.c_str())) return hideProgress();
     }
     hideProgress();
+    // The pass is over: its records need their passwords no longer.
+    journal.close();
 
     if (foundCount == 0 && unofferedCount == 0) {
         tell(text("変更が必要なダイヤルアップネットワークはありません"));
@@ -273,11 +275,21 @@ void MigrationDriver::writeChange(const char* entryName, const EntryTexts& entry
     }
     if (!journalOpened && !(journalOpened = journal.open(true))) return refuse(kErrorJournalUnwritable);
 
-    const ChangeResult change = changeEntry(ras, journal, ChangeKind::Change, entryName, [&]() -> DWORD {
+    PlannedChange update;
+    update.entryName = entryName;
+    update.aim = [&](EntryState state) {
+        if (propertiesChange) state.properties = propertiesBytes(properties.entry(), properties.size());
+        state.userName = fieldText(params.szUserName);
+        state.password.reset();
+        if (!removePassword) state.password = fieldText(params.szPassword);
+        return state;
+    };
+    update.write = [&]() -> DWORD {
         if (DWORD result = ras.RasSetEntryDialParamsA(nullptr, &params, removePassword)) return result;
         if (!propertiesChange) return 0;
         return ras.RasSetEntryPropertiesA(nullptr, entryName, &properties.entry(), properties.size(), nullptr, 0);
-    });
+    };
+    const ChangeResult change = changeEntry(ras, journal, update);
     if (change.error == 0) {
         ++changedCount;
         return;

@@ -141,10 +141,22 @@ bool createConnection(const RasFunctionTable& ras, const ConnectionRequest& requ
     }
 
     DWORD entryResult = 0;
-    const ChangeResult change = changeEntry(ras, journal, ChangeKind::Change, former, [&]() -> DWORD {
+    PlannedChange creation;
+    creation.entryName = former;
+    creation.aim = [&](const EntryState&) {
+        EntryState created;
+        created.present = true;
+        created.properties = propertiesBytes(*entry, sizeof(RASENTRYA));
+        created.userName = fieldText(params->szUserName);
+        if (params->szPassword[0] != '\0') created.password = fieldText(params->szPassword);
+        return created;
+    };
+    creation.removesFirst = true;
+    creation.write = [&]() -> DWORD {
         if ((entryResult = createEntry(ras, request.entryName, *entry)) != 0) return entryResult;
         return saveDialParams(ras, *params);
-    });
+    };
+    const ChangeResult change = changeEntry(ras, journal, creation);
     if (change.error != 0) {
         // The entry's own failure has its reason; the account's is told by
         // the form's general failure.

@@ -29,13 +29,14 @@ std::string fieldText(const char (&field)[N]) {
     return std::string(field, strnlen(field, N));
 }
 
-// Stores `text` and its terminator; false, with the field unchanged, when it
-// does not fit.
+// Stores `text` and zeroes the rest of the field, as the service keeps a
+// field, so that a record reads back byte for byte as it was written; false,
+// with the field unchanged, when it does not fit.
 template <std::size_t N>
 bool copyToField(char (&field)[N], std::string_view text) {
     if (text.size() >= N) return false;
     std::memcpy(field, text.data(), text.size());
-    field[text.size()] = '\0';
+    std::memset(field + text.size(), 0, N - text.size());
     return true;
 }
 

@@ -3,7 +3,7 @@
 
 #include "windows.h"
 
-constexpr int CSIDL_APPDATA = 0x001A;
+constexpr int CSIDL_LOCAL_APPDATA = 0x001C;
 constexpr int CSIDL_FLAG_CREATE = 0x8000;
 constexpr DWORD SHGFP_TYPE_CURRENT = 0;
 

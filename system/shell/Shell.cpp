@@ -109,15 +109,17 @@ HINSTANCE WINAPI ShellExecuteA(HWND /*window*/, LPCSTR operation, LPCSTR file, L
 HRESULT WINAPI SHGetFolderPathA(HWND /*window*/, int folder, HANDLE /*token*/, DWORD /*flags*/, LPSTR path) {
     if (path == nullptr) return E_FAIL;
     path[0] = '\0';
-    if ((folder & ~CSIDL_FLAG_CREATE) != CSIDL_APPDATA) return E_FAIL;
-    const std::string appData = standin::rootFile("appdata");
-    if (appData.size() >= MAX_PATH) return E_FAIL;
+    // Only the local application data: what programs keep there stays on
+    // this machine.
+    if ((folder & ~CSIDL_FLAG_CREATE) != CSIDL_LOCAL_APPDATA) return E_FAIL;
+    const std::string found = standin::rootFile("localappdata");
+    if (found.size() >= MAX_PATH) return E_FAIL;
     if (folder & CSIDL_FLAG_CREATE) {
         std::string error;
         if (!standin::ensureSystemRoot(error)) return E_FAIL;
-        if (mkdir(appData.c_str(), 0700) != 0 && errno != EEXIST) return E_FAIL;
+        if (mkdir(found.c_str(), 0700) != 0 && errno != EEXIST) return E_FAIL;
     }
-    std::memcpy(path, appData.c_str(), appData.size() + 1);
+    std::memcpy(path, found.c_str(), found.size() + 1);
     return S_OK;
 }
 

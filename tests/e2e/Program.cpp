@@ -125,11 +125,11 @@ void Program::useFakeRemoteAccessLibrary(const std::string& variant) {
 }
 
 std::string Program::journalFolder() const {
-    if (windowsBuild_.empty()) return systemRoot_.file("appdata/Kivora");
+    if (windowsBuild_.empty()) return systemRoot_.file("localappdata/Kivora");
     // Wine names the prefix's user after the Unix one.
     const passwd* user = getpwuid(getuid());
     const fs::path users = fs::path(windowsBuild_) / "wineprefix/drive_c/users";
-    return (users / (user != nullptr ? user->pw_name : "") / "AppData/Roaming/Kivora").string();
+    return (users / (user != nullptr ? user->pw_name : "") / "AppData/Local/Kivora").string();
 }
 
 bool Program::pretendWindowsVersion(const std::string& version) const {

@@ -39,7 +39,7 @@ public:
     // Puts the fake remote-access library VARIANT (full, no-hangup,
     // no-optional) beside the program in place of the stand-in service.
     void useFakeRemoteAccessLibrary(const std::string& variant);
-    // The folder of Kivora's journals (the user's application data).
+    // The folder of Kivora's journals (the user's local application data).
     std::string journalFolder() const;
 
     // Makes the program see the Windows version kivora-sys names ("95",
