@@ -91,19 +91,26 @@ screenshots: provider-files
 	mkdir -p docs/screenshots
 	QT_QPA_PLATFORM=offscreen $(BUILD)/bin/kivora-screenshots docs/screenshots
 
-# The Debian package of one provider's Kivora (packaging/), built by CPack
-# from the installed files alone.
+# The Debian packages of one provider's Kivora (packaging/), built by CPack
+# from the installed files alone: kivora-PROVIDER for its customers and
+# kivora-tools, the provider's checker.
 package: configure
 	cmake -S . -B $(BUILD) -DKIVORA_PROVIDER=$(PROVIDER) -DKIVORA_PROVIDER_DIR=$(abspath $(PROVIDER_DIR)) \
 	  -DKIVORA_APP_ID=$(APP_ID)
-	cmake --build $(BUILD) -j $(JOBS) --target kivora kivora_rasapi32 kivora-sys kivora-check kivora-package-files
+	cmake --build $(BUILD) -j $(JOBS) --target kivora-package-files
 	cd $(BUILD) && cpack -G DEB
-	@echo "package: $(BUILD)/kivora-$(PROVIDER)_$(VERSION)_amd64.deb"
+	@echo "packages: $(BUILD)/kivora-$(PROVIDER)_$(VERSION)_amd64.deb $(BUILD)/kivora-tools_$(VERSION)_amd64.deb"
 
-# The demo provider's package unpacked and checked (packaging/package-test).
+# The demo provider's packages checked as a user would get them, and
+# installed beside a second provider's (packaging/package-test). The
+# stand-in remote-access service and kivora-sys play the demo through the
+# installed program.
+SECOND_PROVIDER = second
 package-test:
+	$(MAKE) package PROVIDER=$(SECOND_PROVIDER) PROVIDER_DIR=demo
 	$(MAKE) package PROVIDER=demo PROVIDER_DIR=demo
-	packaging/package-test $(BUILD)/kivora-demo_$(VERSION)_amd64.deb demo demo
+	cmake --build $(BUILD) -j $(JOBS) --target kivora_rasapi32 kivora-sys
+	packaging/package-test $(BUILD) $(VERSION) demo demo $(SECOND_PROVIDER)
 
 # The Windows program, cross-built: $(WINDOWS_BUILD)/bin/kivora.exe with the
 # demo provider's files beside it.
