@@ -15,6 +15,7 @@
 #include <optional>
 #include <random>
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -34,7 +35,8 @@ std::vector<std::string> messages(const Outcome& outcome) {
 }
 
 // A provider retiring 03-5550-1234 for 0570-000-111, and `count` entries
-// dialling it; a migration script confirming every one of them.
+// dialling it, each with two alternate numbers of its own; a migration
+// script confirming every one of them.
 std::string prepare(const Program& program, int count) {
     testsupport::writeFile(program.directory() + "/ISP_INF.csv",
                            "DialupDomain,@new.example\r\nDefaultTelNumber,0570-000-111\r\n");
@@ -42,7 +44,8 @@ std::string prepare(const Program& program, int count) {
     std::string phonebook, credentials, script = "click 1001\n";
     for (int i = 0; i < count; ++i) {
         const std::string name = "e" + std::to_string(i);
-        phonebook += "[" + name + "]\nszLocalPhoneNumber=03-5550-1234\nszDeviceType=modem\nszDeviceName=m\n";
+        phonebook += "[" + name + "]\nszLocalPhoneNumber=03-5550-1234\nszDeviceType=modem\nszDeviceName=m\n" +
+                     "alternate=0570-9" + std::to_string(i) + "\nalternate=03-5550-1234\n";
         credentials += "[" + name + "]\nszUserName=u" + std::to_string(i) + "@old.example\nszPassword=pw\n";
         script += "click 1\n";
     }
@@ -55,19 +58,21 @@ std::string prepare(const Program& program, int count) {
     return script + "answer OK\n";
 }
 
-// Number and user name of an entry, read in this process from the service.
-std::pair<std::string, std::string> numberAndUser(const std::string& name) {
+// Number, user name and alternate numbers (their list, NULs and all) of an
+// entry, read in this process from the service.
+std::tuple<std::string, std::string, std::string> readEntry(const std::string& name) {
     DWORD size = 0;
     rastest::ras().RasGetEntryPropertiesA(nullptr, name.c_str(), nullptr, &size, nullptr, nullptr);
     std::vector<RASENTRYA> entry(size / sizeof(RASENTRYA) + 1);
-    entry[0].dwSize = size;
+    entry[0].dwSize = sizeof(RASENTRYA);
     EXPECT_EQ(rastest::ras().RasGetEntryPropertiesA(nullptr, name.c_str(), entry.data(), &size, nullptr, nullptr), 0u);
     RASDIALPARAMSA params{};
     params.dwSize = sizeof params;
     std::snprintf(params.szEntryName, sizeof params.szEntryName, "%s", name.c_str());
     BOOL hasPassword = FALSE;
     EXPECT_EQ(rastest::ras().RasGetEntryDialParamsA(nullptr, &params, &hasPassword), 0u);
-    return {entry[0].szLocalPhoneNumber, params.szUserName};
+    const char* list = reinterpret_cast<const char*>(entry.data()) + sizeof(RASENTRYA);
+    return {entry[0].szLocalPhoneNumber, params.szUserName, std::string(list, size - std::min<DWORD>(size, sizeof(RASENTRYA)))};
 }
 
 int killsWanted() {
@@ -77,7 +82,7 @@ int killsWanted() {
 
 // A migration killed at any moment, then started again: every entry is
 // wholly old or wholly new, never the new number with the old account or
-// the other way round.
+// the other way round, and its alternate numbers are as they were.
 TEST(Recovery, AMigrationKilledAnywhereLeavesEveryEntryWhollyOldOrNew) {
     constexpr int kEntries = 200;
     Program program;
@@ -98,9 +103,10 @@ TEST(Recovery, AMigrationKilledAnywhereLeavesEveryEntryWhollyOldOrNew) {
         Outcome restart = program.run("answer OK\nclose\n");
         restarts += messages(restart).empty() ? 0 : 1;
         for (int i = 0; i < kEntries; ++i) {
-            const auto [number, user] = numberAndUser("e" + std::to_string(i));
+            const auto [number, user, alternates] = readEntry("e" + std::to_string(i));
             const bool isNew = number == "0570-000-111";
-            if (isNew != (user == "u" + std::to_string(i) + "@new.example")) ++mixed;
+            const std::string own = "0570-9" + std::to_string(i) + '\0' + "03-5550-1234" + '\0' + '\0';
+            if (isNew != (user == "u" + std::to_string(i) + "@new.example") || alternates != own) ++mixed;
         }
     }
     std::cout << "[ killed    ] " << killsWanted() << " migrations, " << killedMidway << " midway, " << restarts
@@ -153,7 +159,7 @@ TEST(Recovery, ASecondKivoraDoesNotStartAMigrationWhileOneRuns) {
     EXPECT_THAT(messages(program.run("click 1001\nanswer OK\n")), ElementsAre(busy));
     EXPECT_THAT(messages(program.runWith({"--undo-migration"}, "answer OK\n")), ElementsAre(busy));
     another.reset();
-    EXPECT_EQ(sys({"show", "e0"}).find("0570"), std::string::npos);
+    EXPECT_EQ(sys({"show", "e0"}).find("szLocalPhoneNumber=0570"), std::string::npos);
 }
 
 }  // namespace
