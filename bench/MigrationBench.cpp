@@ -83,7 +83,7 @@ public:
         standin::ras::Credentials credentials;
         for (int i = 0; i < entries; ++i) {
             std::string name = sjis("接続") + std::to_string(i);
-            phonebook.put(name, modemEntry(dialledNumber(i, retired)));
+            phonebook.put(name, {modemEntry(dialledNumber(i, retired)), {}});
             standin::ras::StoredDialParams stored{};
             stored.params.dwSize = sizeof stored.params;
             std::string user = "user" + std::to_string(i) + kOldDomain;

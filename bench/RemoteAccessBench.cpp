@@ -26,7 +26,7 @@ constexpr int kEntries = 10000;
 std::string phonebookBytes() {
     standin::ras::Phonebook phonebook;
     for (int i = 0; i < kEntries; ++i) {
-        phonebook.put(sjis("接続") + std::to_string(i), modemEntry("0570-" + std::to_string(i)));
+        phonebook.put(sjis("接続") + std::to_string(i), {modemEntry("0570-" + std::to_string(i)), {}});
     }
     return standin::ras::serializePhonebook(phonebook);
 }

@@ -64,7 +64,8 @@ void checkJournal(std::string_view journal) {
         }
         framed += record.kind == Kind::Remove ? standin::ras::journalRemove(record.text)
                                               : standin::ras::journalPut(record.text);
-        checkRecord<RASENTRYA>(record.text, record.textLine, standin::ras::parseEntry, standin::ras::formatEntry);
+        checkRecord<standin::ras::StoredEntry>(record.text, record.textLine, standin::ras::parseEntry,
+                                               standin::ras::formatEntry);
         checkRecord<standin::ras::StoredDialParams>(record.text, record.textLine,
                                                     standin::ras::parseStoredDialParams,
                                                     standin::ras::formatStoredDialParams);

@@ -41,6 +41,17 @@ kivora_add_test(ui_win32_tests
   SOURCES ui/Win32BackendTest.cpp
   LIBS kivora_ui kivora_ui_win32 kivora_cp932)
 
+# The form's logo on the screen, through the screenshot tool's camera; the
+# demo provider's files beside it, in a folder of its own.
+set(screenshots ${PROJECT_SOURCE_DIR}/src/app/screenshots)
+kivora_add_test(logo_screen_tests SOURCES logo/LogoOnScreenTest.cpp ${screenshots}/Win32Camera.cpp
+  LIBS kivora_newconnection kivora_logo kivora_ui_win32 kivora_resources ole32 windowscodecs uuid)
+target_include_directories(logo_screen_tests PRIVATE ${screenshots})
+set_target_properties(logo_screen_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests/logo-on-screen)
+file(GLOB demo ${PROJECT_SOURCE_DIR}/demo/*.csv ${PROJECT_SOURCE_DIR}/demo/Logo.png)
+add_custom_command(TARGET logo_screen_tests POST_BUILD
+  COMMAND ${CMAKE_COMMAND} -E copy ${demo} $<TARGET_FILE_DIR:logo_screen_tests>)
+
 # Holds the setup mutex for the end-to-end case of a second Kivora.
 add_executable(hold-mutex e2e/HoldMutex.cpp)
 set_target_properties(hold-mutex PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)

@@ -115,7 +115,9 @@ DWORD saveDialParams(const RasFunctionTable& ras, const RASDIALPARAMSA& params) 
     return result;
 }
 
-bool createConnection(const RasFunctionTable& ras, const ConnectionRequest& request) {
+bool createConnection(const RasFunctionTable& ras, const ConnectionRequest& request,
+                      DefaultConnectionResult& defaultConnection) {
+    defaultConnection = DefaultConnectionResult{};
     const std::optional<RASENTRYA> entry = newEntryRecord(request.modem, request.accessNumber, request.pulse);
     const std::optional<RASDIALPARAMSA> params =
         newDialParams(request.entryName, request.userName + request.domain, request.password);
@@ -165,6 +167,6 @@ bool createConnection(const RasFunctionTable& ras, const ConnectionRequest& requ
         if (change.restoreError != 0) tellNotRestored(former, change.restoreError);
         return false;
     }
-    if (request.makeDefault) setDefaultConnection(request.entryName.c_str());
+    if (request.makeDefault) defaultConnection = setDefaultConnection(request.entryName.c_str());
     return true;
 }

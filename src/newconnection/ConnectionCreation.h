@@ -5,6 +5,7 @@
 // point the table lacks is never called.
 #pragma once
 
+#include "DefaultConnection.h"
 #include "RemoteAccess.h"
 
 #include <cstddef>
@@ -36,10 +37,12 @@ std::size_t accessNumberRoom(bool pulse);
 // stores the user name followed by the domain and the password, as one
 // change: should any step fail, the former entry with its account (or no
 // entry, where there was none) is put back. Then, when asked, it makes the
-// entry the default connection. True only when the entry and its account
-// were both stored. A failure to write the entry has already been shown to
-// the user, with its reason.
-bool createConnection(const RasFunctionTable& ras, const ConnectionRequest& request);
+// entry the default connection, and `defaultConnection` says what of that
+// could not be written (nothing when not asked). True only when the entry
+// and its account were both stored. A failure to write the entry has
+// already been shown to the user, with its reason.
+bool createConnection(const RasFunctionTable& ras, const ConnectionRequest& request,
+                      DefaultConnectionResult& defaultConnection);
 
 // The steps of a creation. createEntry deletes an entry of that name (with
 // its stored account) and writes `entry`; saveDialParams stores the account

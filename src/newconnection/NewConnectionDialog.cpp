@@ -233,6 +233,7 @@ void NewConnectionDialog::onOK() {
         return;
     }
     bool created = false;
+    DefaultConnectionResult defaultConnection;
     {
         // No messages are processed while the phonebook is written, so the
         // window is painted before the work starts.
@@ -241,10 +242,14 @@ void NewConnectionDialog::onOK() {
             progress.showText(text("ダイヤルアップネットワーク作成中"));
             progress.show(false);
         }
-        created = createConnection();
+        created = createConnection(defaultConnection);
     }
     if (created) {
         ui::messageBox(text("ダイヤルアップネットワークを作成しました"), MB_ICONINFORMATION | MB_OK);
+        // The entry stays, but what makes it the default connection is not
+        // reported as done when it is not.
+        const std::string unset = defaultConnectionWarning(entryName.c_str(), defaultConnection);
+        if (!unset.empty()) warn(unset.c_str());
     } else {
         warn(text("ダイヤルアップネットワーク作成に失敗しました"));
     }
@@ -252,7 +257,7 @@ void NewConnectionDialog::onOK() {
     endDialog(IDOK);
 }
 
-bool NewConnectionDialog::createConnection() {
+bool NewConnectionDialog::createConnection(DefaultConnectionResult& defaultConnection) {
     ConnectionRequest request;
     request.entryName = controlText(IDC_ENTRY_NAME);
     request.modem = controlText(IDC_MODEM);
@@ -262,5 +267,5 @@ bool NewConnectionDialog::createConnection() {
     request.password = controlText(IDC_PASSWORD);
     request.pulse = dialMode == 1;
     request.makeDefault = makeDefault != 0;
-    return ::createConnection(remoteAccess(), request);
+    return ::createConnection(remoteAccess(), request, defaultConnection);
 }

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "ConnectionTypeMenu.h"
+#include "DefaultConnection.h"
 #include "Dialog.h"
 #include "LogoControl.h"
 
@@ -54,7 +55,8 @@ private:
     // Whether the phonebook has an entry of that name in any ASCII letter
     // case; false when the phonebook cannot be listed.
     bool entryExists(const std::string& name) const;
-    bool createConnection();
+    // `defaultConnection`: what of the default connection was not written.
+    bool createConnection(DefaultConnectionResult& defaultConnection);
 
     const ui::Icon& icon_;
     int dialMode = 0;  // 0 tone, 1 pulse, -1 neither

@@ -40,14 +40,15 @@ bool copyToField(char (&field)[N], std::string_view text) {
     return true;
 }
 
-// An entry's properties in a buffer of the size the service reported for it,
-// and never smaller than a whole record, so every field can be read whatever
-// size was reported. dwSize carries that size, as the service expects it back.
+// An entry's properties in a buffer of the size the service reported for it:
+// the record and, after it, the entry's alternate numbers, which go back
+// with it unchanged. Never smaller than a whole record, so every field can
+// be read whatever size was reported. dwSize is the record's own, which
+// names its version (the service refuses any other); the size reported is
+// passed with the buffer.
 class EntryBuffer {
 public:
-    explicit EntryBuffer(DWORD reportedSize) : records_(recordsFor<RASENTRYA>(reportedSize)), size_(reportedSize) {
-        records_.front().dwSize = reportedSize;
-    }
+    explicit EntryBuffer(DWORD reportedSize) : records_(recordsFor<RASENTRYA>(reportedSize)), size_(reportedSize) {}
     RASENTRYA& entry() { return records_.front(); }
     const RASENTRYA& entry() const { return records_.front(); }
     DWORD size() const { return size_; }

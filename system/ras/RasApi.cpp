@@ -1,14 +1,14 @@
 // The fourteen entry points of librasapi32.so, with Windows' calling
-// conventions: argument checks and the record-size protocol here, the
-// phonebook and the rest of the state in RemoteAccessStore. Every entry
-// point asks for an injected fault first.
+// conventions: argument checks here and in RecordProtocol, the phonebook
+// and the rest of the state in RemoteAccessStore. Every entry point asks
+// for an injected fault first.
 #include "ErrorTexts.h"
 #include "Phonebook.h"
+#include "RecordProtocol.h"
 #include "RemoteAccessStore.h"
 #include "ras.h"
 
 #include <cstring>
-#include <limits>
 #include <string_view>
 #include <type_traits>
 #include <vector>
@@ -72,36 +72,6 @@ std::string_view entryOf(const RASDIALPARAMSA* params) {
                                                                          : std::string_view();
 }
 
-// The enumerations' two-call protocol: a buffer too small for every record
-// answers ERROR_BUFFER_TOO_SMALL with the bytes and the count needed. The
-// first record's dwSize is read only when the caller says the buffer holds
-// a record.
-template <typename Record, typename Item, typename Fill>
-DWORD enumerate(Record* buffer, LPDWORD size, LPDWORD count, const std::vector<Item>& items, Fill fill) {
-    if (size == nullptr || count == nullptr || (buffer == nullptr && *size != 0)) return ERROR_BUFFER_INVALID;
-    if (buffer != nullptr && *size >= sizeof(Record) && buffer->dwSize != sizeof(Record)) {
-        return ERROR_INVALID_SIZE;
-    }
-    if (items.size() > std::numeric_limits<DWORD>::max() / sizeof(Record)) return ERROR_NOT_ENOUGH_MEMORY;
-    auto needed = static_cast<DWORD>(items.size() * sizeof(Record));
-    auto records = static_cast<DWORD>(items.size());
-    if (*size < needed) {
-        *size = needed;
-        *count = records;
-        return ERROR_BUFFER_TOO_SMALL;
-    }
-    for (size_t i = 0; i < items.size(); ++i) {
-        Record record;
-        std::memset(&record, 0, sizeof record);
-        record.dwSize = sizeof(Record);
-        fill(record, items[i]);
-        std::memcpy(&buffer[i], &record, sizeof record);
-    }
-    *size = needed;
-    *count = records;
-    return ERROR_SUCCESS;
-}
-
 }  // namespace
 
 extern "C" {
@@ -152,7 +122,9 @@ DWORD WINAPI RasSetEntryPropertiesA(LPCSTR phonebook, LPCSTR entry, LPRASENTRYA 
     if (recordSize < sizeof(RASENTRYA) || record->dwSize != sizeof(RASENTRYA)) return ERROR_INVALID_SIZE;
     // The phonebook keeps no device-specific configuration.
     if (deviceInfoSize != 0) return ERROR_INVALID_PARAMETER;
-    return writeEntry(entry, *record).code;
+    StoredEntry stored{*record, {}};
+    if (!alternatesOf(*record, recordSize, stored.alternates)) return ERROR_INVALID_PARAMETER;
+    return writeEntry(entry, stored).code;
 }
 
 DWORD WINAPI RasGetEntryPropertiesA(LPCSTR phonebook, LPCSTR entry, LPRASENTRYA record, LPDWORD recordSize,
@@ -162,18 +134,20 @@ DWORD WINAPI RasGetEntryPropertiesA(LPCSTR phonebook, LPCSTR entry, LPRASENTRYA 
     if (isOtherPhonebook(phonebook)) return ERROR_CANNOT_OPEN_PHONEBOOK;
     if (recordSize == nullptr || (record == nullptr && *recordSize != 0)) return ERROR_BUFFER_INVALID;
     // No name asks for the fields a new entry starts with.
-    RASENTRYA properties = newEntryProperties();
+    StoredEntry stored = newEntry();
     if (!name.empty()) {
-        if (Status status = readEntry(name, properties); !status.ok()) return status.code;
+        if (Status status = readEntry(name, stored); !status.ok()) return status.code;
     }
     if (deviceInfoSize != nullptr) *deviceInfoSize = 0;
-    if (record == nullptr || *recordSize < sizeof(RASENTRYA)) {
-        *recordSize = sizeof(RASENTRYA);
+    const DWORD needed = entryRecordSize(stored.alternates);
+    if (needed == 0) return ERROR_NOT_ENOUGH_MEMORY;
+    if (record == nullptr || *recordSize < needed) {
+        *recordSize = needed;
         return ERROR_BUFFER_TOO_SMALL;
     }
     if (record->dwSize != sizeof(RASENTRYA)) return ERROR_INVALID_SIZE;
-    std::memcpy(record, &properties, sizeof properties);
-    *recordSize = sizeof(RASENTRYA);
+    fillEntryRecord(record, stored.properties, stored.alternates);
+    *recordSize = needed;
     return ERROR_SUCCESS;
 }
 
@@ -182,11 +156,9 @@ DWORD WINAPI RasEnumEntriesA(LPCSTR reserved, LPCSTR phonebook, LPRASENTRYNAMEA 
     if (DWORD fault = injectedFault("RasEnumEntriesA", {})) return fault;
     if (reserved != nullptr) return ERROR_INVALID_PARAMETER;
     if (isOtherPhonebook(phonebook)) return ERROR_CANNOT_OPEN_PHONEBOOK;
-    std::vector<std::string> names;
-    if (Status status = listEntries(names); !status.ok()) return status.code;
-    return enumerate(buffer, size, count, names, [](RASENTRYNAMEA& record, const std::string& name) {
-        copyText(record.szEntryName, name);
-    });
+    return enumerate<std::string>(
+        buffer, size, count, [](std::vector<std::string>& names) { return listEntries(names).code; },
+        [](RASENTRYNAMEA& record, const std::string& name) { copyText(record.szEntryName, name); });
 }
 
 DWORD WINAPI RasSetEntryDialParamsA(LPCSTR phonebook, LPRASDIALPARAMSA params, BOOL removePassword) {
@@ -234,14 +206,14 @@ DWORD WINAPI RasGetErrorStringA(UINT error, LPSTR text, DWORD size) {
 
 DWORD WINAPI RasEnumConnectionsA(LPRASCONNA buffer, LPDWORD size, LPDWORD count) {
     if (DWORD fault = injectedFault("RasEnumConnectionsA", {})) return fault;
-    std::vector<Connection> connections;
-    if (Status status = listConnections(connections); !status.ok()) return status.code;
-    return enumerate(buffer, size, count, connections, [](RASCONNA& record, const Connection& connection) {
-        record.hrasconn = handleOf(connection.handle);
-        copyText(record.szEntryName, connection.entryName);
-        copyText(record.szDeviceType, connection.deviceType);
-        copyText(record.szDeviceName, connection.deviceName);
-    });
+    return enumerate<Connection>(
+        buffer, size, count, [](std::vector<Connection>& connections) { return listConnections(connections).code; },
+        [](RASCONNA& record, const Connection& connection) {
+            record.hrasconn = handleOf(connection.handle);
+            copyText(record.szEntryName, connection.entryName);
+            copyText(record.szDeviceType, connection.deviceType);
+            copyText(record.szDeviceName, connection.deviceName);
+        });
 }
 
 DWORD WINAPI RasDeleteEntryA(LPCSTR phonebook, LPCSTR entry) {
@@ -253,12 +225,12 @@ DWORD WINAPI RasDeleteEntryA(LPCSTR phonebook, LPCSTR entry) {
 
 DWORD WINAPI RasEnumDevicesA(LPRASDEVINFOA buffer, LPDWORD size, LPDWORD count) {
     if (DWORD fault = injectedFault("RasEnumDevicesA", {})) return fault;
-    std::vector<Device> devices;
-    if (Status status = listDevices(devices); !status.ok()) return status.code;
-    return enumerate(buffer, size, count, devices, [](RASDEVINFOA& record, const Device& device) {
-        copyText(record.szDeviceType, device.type);
-        copyText(record.szDeviceName, device.name);
-    });
+    return enumerate<Device>(
+        buffer, size, count, [](std::vector<Device>& devices) { return listDevices(devices).code; },
+        [](RASDEVINFOA& record, const Device& device) {
+            copyText(record.szDeviceType, device.type);
+            copyText(record.szDeviceName, device.name);
+        });
 }
 
 DWORD WINAPI RasValidateEntryNameA(LPCSTR phonebook, LPCSTR entry) {

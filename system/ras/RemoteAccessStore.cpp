@@ -128,20 +128,20 @@ Status listEntries(std::vector<std::string>& names) {
     return {};
 }
 
-Status readEntry(std::string_view name, RASENTRYA& properties) {
+Status readEntry(std::string_view name, StoredEntry& entry) {
     std::lock_guard guard(storeMutex);
     if (Status status = phonebookFile().refresh(); !status.ok()) return status;
-    const Phonebook::Item* entry = phonebookFile().model().find(name);
-    if (entry == nullptr) return noSuchEntry(name);
-    properties = entry->record;
+    const Phonebook::Item* item = phonebookFile().model().find(name);
+    if (item == nullptr) return noSuchEntry(name);
+    entry = item->record;
     return {};
 }
 
-Status writeEntry(std::string_view name, const RASENTRYA& properties) {
-    return editEntry(name, [&properties](RASENTRYA& entry) { entry = properties; });
+Status writeEntry(std::string_view name, const StoredEntry& entry) {
+    return editEntry(name, [&entry](StoredEntry& stored) { stored = entry; });
 }
 
-Status editEntry(std::string_view name, const std::function<void(RASENTRYA&)>& change) {
+Status editEntry(std::string_view name, const std::function<void(StoredEntry&)>& change) {
     if (Status valid = checkEntryName(name); !valid.ok()) return valid;
     if (Status valid = checkPublishedEntryNameRules(name); !valid.ok()) return valid;
     std::lock_guard guard(storeMutex);
@@ -149,16 +149,17 @@ Status editEntry(std::string_view name, const std::function<void(RASENTRYA&)>& c
     if (!lock.held()) return lockFailure();
     PhonebookFile& file = phonebookFile();
     if (Status status = file.refresh(); !status.ok()) return status;
-    const Phonebook::Item* entry = file.model().find(name);
-    RASENTRYA properties = entry != nullptr ? entry->record : newEntryProperties();
-    change(properties);
-    if (Status valid = checkEntryProperties(properties); !valid.ok()) return valid;
+    const Phonebook::Item* item = file.model().find(name);
+    StoredEntry entry = item != nullptr ? item->record : newEntry();
+    change(entry);
+    if (Status valid = checkEntryProperties(entry); !valid.ok()) return valid;
     // Only the fields are kept: what a caller left after a terminator or in
     // padding would otherwise read back until the next reload.
-    RASENTRYA kept;
-    std::memset(&kept, 0, sizeof kept);
-    copyFieldValues(entryFields(), &properties, &kept);
-    kept.dwSize = sizeof(RASENTRYA);
+    StoredEntry kept{{}, std::move(entry.alternates)};
+    std::memset(&kept.properties, 0, sizeof kept.properties);
+    copyFieldValues(entryFields(), &entry.properties, &kept.properties);
+    kept.properties.dwSize = sizeof(RASENTRYA);
+    kept.properties.dwAlternateOffset = 0;
     return file.put(name, kept);
 }
 
@@ -317,7 +318,8 @@ Status connectEntry(std::string_view name, Connection& connection) {
                        [handle](const Connection& active) { return active.handle == handle; })) {
         ++handle;
     }
-    connection = {handle, entry->name, entry->record.szDeviceType, entry->record.szDeviceName};
+    const RASENTRYA& properties = entry->record.properties;
+    connection = {handle, entry->name, properties.szDeviceType, properties.szDeviceName};
     connections.push_back(connection);
     return saveSmallFile(kConnectionsFile, serializeConnections(connections));
 }

@@ -19,6 +19,7 @@
 #include "Credentials.h"
 #include "Devices.h"
 #include "Faults.h"
+#include "Phonebook.h"
 #include "StoreStatus.h"
 #include "ras.h"
 
@@ -42,15 +43,15 @@ constexpr const char* kFaultsFile = "faults.txt";
 Status listEntries(std::vector<std::string>& names);
 
 // ERROR_CANNOT_FIND_PHONEBOOK_ENTRY when there is no such entry.
-Status readEntry(std::string_view name, RASENTRYA& properties);
+Status readEntry(std::string_view name, StoredEntry& entry);
 
 // Creates the entry or replaces the one whose name matches, which then takes
 // the name as given now and keeps its place and credentials.
-Status writeEntry(std::string_view name, const RASENTRYA& properties);
+Status writeEntry(std::string_view name, const StoredEntry& entry);
 
-// Changes an entry in one locked step: `change` edits its current fields (a
-// new entry's when there is none).
-Status editEntry(std::string_view name, const std::function<void(RASENTRYA&)>& change);
+// Changes an entry in one locked step: `change` edits its current fields and
+// alternate numbers (a new entry's when there is none).
+Status editEntry(std::string_view name, const std::function<void(StoredEntry&)>& change);
 
 // Removes the entry and the credentials stored with it.
 Status deleteEntry(std::string_view name);

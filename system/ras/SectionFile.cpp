@@ -73,7 +73,7 @@ bool parseSections(std::string_view content, std::vector<Section>& sections, std
             return false;
         }
         Section& section = sections.back();
-        if (auto [earlier, first] = keyLines.emplace(key, lineNumber); !first) {
+        if (auto [earlier, first] = keyLines.emplace(key, lineNumber); !first && key != kAlternateKey) {
             reason = atLine(lineNumber, "field " + std::string(key) + " is given twice (first on line " +
                                             std::to_string(earlier->second) + ")");
             return false;

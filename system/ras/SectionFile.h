@@ -9,6 +9,10 @@
 
 namespace standin::ras {
 
+// phonebook.txt's key for an entry's alternate number: the one key a record
+// may give more than once, each line one number, in dialling order.
+constexpr std::string_view kAlternateKey = "alternate";
+
 struct SectionValue {
     size_t line;
     std::string_view key;
@@ -23,8 +27,8 @@ struct Section {
 
 // False, with "line N: what is wrong" in `reason`, on a line that is neither
 // a comment, a header nor a field=value line, on a field before the first
-// header, on a key given twice in a record, on a bad escape, or on a last
-// line without its line break. Lines are
+// header, on a key but kAlternateKey given twice in a record, on a bad
+// escape, or on a last line without its line break. Lines are
 // counted from `firstLine`, for content that starts inside a file.
 bool parseSections(std::string_view content, std::vector<Section>& sections, std::string& reason,
                    size_t firstLine = 1);

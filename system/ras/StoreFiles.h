@@ -8,7 +8,7 @@
 
 namespace standin::ras {
 
-using PhonebookFile = JournaledFile<RASENTRYA>;
+using PhonebookFile = JournaledFile<StoredEntry>;
 using CredentialsFile = JournaledFile<StoredDialParams>;
 
 const PhonebookFile::Format& phonebookFormat();

@@ -5,12 +5,14 @@
 #include "Cp932.h"
 #include "Phonebook.h"
 #include "RecordFields.h"
+#include "RecordProtocol.h"
 #include "RemoteAccessStore.h"
 #include "TextEscaping.h"
 
 #include <charconv>
 #include <cstddef>
 #include <iostream>
+#include <optional>
 
 namespace systool {
 
@@ -55,13 +57,18 @@ int showCommand(const std::vector<std::string>& args) {
     std::string name;
     if (!toCp932("show", names[0], name)) return kExitUsage;
 
-    RASENTRYA properties;
-    if (ras::Status status = ras::readEntry(name, properties); !status.ok()) return refused(status);
+    ras::StoredEntry entry;
+    if (ras::Status status = ras::readEntry(name, entry); !status.ok()) return refused(status);
     ras::StoredDialParams credentials;
     if (ras::Status status = ras::readDialParams(name, credentials); !status.ok()) return refused(status);
 
+    // The fields as RasGetEntryPropertiesA gives them.
+    entry.properties.dwAlternateOffset = ras::alternateOffset(entry.alternates);
     for (const ras::RecordField& field : ras::entryFields()) {
-        std::cout << field.name << '=' << ras::forDisplay(ras::formatField(field, &properties)) << '\n';
+        std::cout << field.name << '=' << ras::forDisplay(ras::formatField(field, &entry.properties)) << '\n';
+    }
+    for (const std::string& number : entry.alternates) {
+        std::cout << ras::kAlternateKey << '=' << ras::forDisplay(number) << '\n';
     }
     std::cout << "szUserName=" << ras::forDisplay(credentials.params.szUserName) << '\n';
     if (reveal && credentials.hasPassword) {
@@ -76,27 +83,45 @@ int putCommand(const std::vector<std::string>& args) {
     if (!toCp932("put", args[0], name)) return kExitUsage;
 
     // The values are parsed into a record of their own first, so that a bad
-    // one is reported before anything is written.
+    // one is reported before anything is written. Alternate numbers given
+    // replace the entry's list; "alternate=" alone empties it.
     RASENTRYA values{};
     std::vector<ras::RecordField> assigned;
+    std::optional<std::vector<std::string>> alternates;
+    bool emptyAlternate = false;
     for (size_t i = 1; i < args.size(); ++i) {
         size_t equals = args[i].find('=');
+        std::string value;
+        if (equals != std::string::npos && !toCp932("put", args[i].substr(equals + 1), value)) return kExitUsage;
+        if (equals != std::string::npos && args[i].substr(0, equals) == ras::kAlternateKey) {
+            if (!alternates) alternates.emplace();
+            if (value.empty()) {
+                emptyAlternate = true;
+            } else {
+                alternates->push_back(value);
+            }
+            continue;
+        }
         const ras::RecordField* field = equals == std::string::npos
                                             ? nullptr
                                             : ras::findField(ras::entryFields(), args[i].substr(0, equals));
-        if (field == nullptr || field->offset == offsetof(RASENTRYA, dwSize)) {
-            return usageError(
-                "put", "\"" + args[i] + "\" is not FIELD=VALUE with a field of RASENTRYA other than dwSize");
+        if (field == nullptr || ras::followsFromEntry(*field)) {
+            return usageError("put", "\"" + args[i] +
+                                         "\" is not FIELD=VALUE with a field of RASENTRYA other than dwSize and "
+                                         "dwAlternateOffset, nor alternate=NUMBER");
         }
-        std::string value;
-        if (!toCp932("put", args[i].substr(equals + 1), value)) return kExitUsage;
         std::string reason;
         if (!ras::parseField(*field, value, &values, reason)) return usageError("put", reason);
         assigned.push_back(*field);
     }
+    if (emptyAlternate && !alternates->empty()) {
+        return usageError("put", "alternate= without a number empties the list, so it stands alone");
+    }
 
-    ras::Status status = ras::editEntry(
-        name, [&](RASENTRYA& properties) { ras::copyFieldValues(assigned, &values, &properties); });
+    ras::Status status = ras::editEntry(name, [&](ras::StoredEntry& entry) {
+        ras::copyFieldValues(assigned, &values, &entry.properties);
+        if (alternates) entry.alternates = *alternates;
+    });
     return status.ok() ? kExitOk : refused(status);
 }
 
@@ -252,7 +277,7 @@ std::vector<Command> remoteAccessCommands() {
     return {
         {"entries", "", "list the phonebook's entry names, one a line", entriesCommand},
         {"show", "NAME [--reveal]", "print an entry's fields and user name (and password)", showCommand},
-        {"put", "NAME [FIELD=VALUE...]", "create an entry or change its fields", putCommand},
+        {"put", "NAME [FIELD=VALUE...] [alternate=NUMBER...]", "create an entry or change its fields", putCommand},
         {"credentials", "NAME USER [PASSWORD]", "store an entry's user name and password",
          credentialsCommand},
         {"delete", "NAME", "delete an entry and its credentials", deleteCommand},

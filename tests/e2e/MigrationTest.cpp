@@ -215,6 +215,18 @@ TEST(MigrationNumbers, TheProposalKeepsPrefixAndSuffixAroundTheNewNumber) {
     }
 }
 
+// An entry with alternate numbers is offered and rewritten, and keeps them,
+// retired ones too: only the number it dials first is the program's to change.
+TEST_F(Migration, AnEntryWithAlternateNumbersIsRewrittenAndKeepsThem) {
+    sys.addEntry("予備あり", {"szLocalPhoneNumber=03-5550-1234", "alternate=0570-03-4455", "alternate=03-5550-1234"},
+                 "taro@old.example");
+    Outcome outcome = migrate("click 1\nanswer OK\n");
+    EXPECT_THAT(linesOf(outcome, "message"), ElementsAre(information("1個の設定を変更しました")));
+    const std::string shown = sys({"show", "予備あり"});
+    EXPECT_THAT(shown, HasSubstr("\nszLocalPhoneNumber=0570-000-111\n"));
+    EXPECT_THAT(shown, HasSubstr("\nalternate=0570-03-4455\nalternate=03-5550-1234\nszUserName=taro@dial.example\n"));
+}
+
 TEST_F(Migration, TheDialogShowsTheEntryAsItStandsAndTheProposal) {
     sys.addEntry("市外局番なし", {kAreaCodes, "szLocalPhoneNumber=03-5550-1234"}, "taro@old.example", "secret");
     sys.addEntry("PHS", {"szLocalPhoneNumber=0570-03-4455##64", "szDeviceName=" + kOtherModem}, "hanako", "");

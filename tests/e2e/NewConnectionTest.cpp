@@ -192,7 +192,9 @@ TEST(NewConnection, PulsePrefixAndDefaultConnectionFollowThePlatform) {
     }
 }
 
-TEST(NewConnection, TheDefaultConnectionIsLeftAloneWhenNotAskedAndSkippedWhereTheUserMayNotWrite) {
+// Where the user may not write the machine's default connection, the entry
+// stays and the user is told, after the success, what was not set.
+TEST(NewConnection, TheDefaultConnectionIsLeftAloneWhenNotAskedAndToldWhereItCannotBeWritten) {
     Program program;
     provide(program, "CTMENU.csv", kMenu);
     program.run("click 1011\n" + submit("a") + "answer OK\n");
@@ -200,8 +202,13 @@ TEST(NewConnection, TheDefaultConnectionIsLeftAloneWhenNotAskedAndSkippedWhereTh
     EXPECT_THAT(program.registry(), IsEmpty());
 
     program.denyMachineDefaultConnectionKey();
-    auto outcome = program.run(submit("b") + "answer OK\n");
-    EXPECT_THAT(messages(outcome), ElementsAre(kCreated));
+    auto outcome = program.run(submit("b") + "answer OK\nanswer OK\n");
+    // Refused on Linux (5); under Wine, which keeps no access lists, the key is gone (2).
+    EXPECT_THAT(messages(outcome),
+                ElementsAre(kCreated, warning("[b]は作成しましたが、「既定の接続」にする次の設定を書き込めませんでした"
+                                              "\\n\\n・既定の接続の名前：DefaultInternet（エラーコード：" +
+                                              std::string(testsupport::windowsBuild().empty() ? "5" : "2") + "）")));
+    EXPECT_EQ(entry(program, "b")["szUserName"], "taro@dial.example");
     EXPECT_THAT(program.registry(), ElementsAre(EndsWith(kAutoDial), EndsWith("NoNetAutodial=dword:0")));
 }
 

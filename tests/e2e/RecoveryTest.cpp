@@ -21,6 +21,7 @@
 #include <random>
 #include <set>
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -58,7 +59,8 @@ bool journalHoldsPassword(const Program& program, int entry) {
 }
 
 // A provider retiring 03-5550-1234 for 0570-000-111, and `count` entries
-// dialling it; a migration script confirming every one of them.
+// dialling it, each with two alternate numbers of its own; a migration
+// script confirming every one of them.
 std::string prepare(const Program& program, int count) {
     testsupport::writeFile(program.directory() + "/ISP_INF.csv",
                            "DialupDomain,@new.example\r\nDefaultTelNumber,0570-000-111\r\n");
@@ -66,7 +68,8 @@ std::string prepare(const Program& program, int count) {
     std::string phonebook, credentials, script = "click 1001\n";
     for (int i = 0; i < count; ++i) {
         const std::string name = "e" + std::to_string(i);
-        phonebook += "[" + name + "]\nszLocalPhoneNumber=03-5550-1234\nszDeviceType=modem\nszDeviceName=m\n";
+        phonebook += "[" + name + "]\nszLocalPhoneNumber=03-5550-1234\nszDeviceType=modem\nszDeviceName=m\n" +
+                     "alternate=0570-9" + std::to_string(i) + "\nalternate=03-5550-1234\n";
         credentials += "[" + name + "]\nszUserName=u" + std::to_string(i) + "@old.example\nszPassword=" + password(i) + "\n";
         script += "click 1\n";
     }
@@ -79,19 +82,21 @@ std::string prepare(const Program& program, int count) {
     return script + "answer OK\n";
 }
 
-// Number and user name of an entry, read in this process from the service.
-std::pair<std::string, std::string> numberAndUser(const std::string& name) {
+// Number, user name and alternate numbers (their list, NULs and all) of an
+// entry, read in this process from the service.
+std::tuple<std::string, std::string, std::string> readEntry(const std::string& name) {
     DWORD size = 0;
     rastest::ras().RasGetEntryPropertiesA(nullptr, name.c_str(), nullptr, &size, nullptr, nullptr);
     std::vector<RASENTRYA> entry(size / sizeof(RASENTRYA) + 1);
-    entry[0].dwSize = size;
+    entry[0].dwSize = sizeof(RASENTRYA);
     EXPECT_EQ(rastest::ras().RasGetEntryPropertiesA(nullptr, name.c_str(), entry.data(), &size, nullptr, nullptr), 0u);
     RASDIALPARAMSA params{};
     params.dwSize = sizeof params;
     std::snprintf(params.szEntryName, sizeof params.szEntryName, "%s", name.c_str());
     BOOL hasPassword = FALSE;
     EXPECT_EQ(rastest::ras().RasGetEntryDialParamsA(nullptr, &params, &hasPassword), 0u);
-    return {entry[0].szLocalPhoneNumber, params.szUserName};
+    const char* list = reinterpret_cast<const char*>(entry.data()) + sizeof(RASENTRYA);
+    return {entry[0].szLocalPhoneNumber, params.szUserName, std::string(list, size - std::min<DWORD>(size, sizeof(RASENTRYA)))};
 }
 
 int killsWanted() {
@@ -112,8 +117,9 @@ class KilledMigration : public ::testing::TestWithParam<bool> {};
 
 // A migration killed at any moment, then started again: every entry is
 // wholly old or wholly new, never the new number with the old account or
-// the other way round. With another program editing entries between the
-// kill and the restart, each of its edits survives as it wrote it.
+// the other way round, and its alternate numbers are as they were. With
+// another program editing entries between the kill and the restart, each of
+// its edits survives as it wrote it.
 TEST_P(KilledMigration, LeavesEveryEntryWhollyOldOrNewAndEveryEditOfAnotherProgram) {
     constexpr int kEntries = 200;
     const bool anotherWriter = GetParam();
@@ -136,7 +142,7 @@ TEST_P(KilledMigration, LeavesEveryEntryWhollyOldOrNewAndEveryEditOfAnotherProgr
         // and others at random.
         std::set<int> edited;
         for (int i = 0; anotherWriter && i < kEntries; ++i) {
-            const auto [number, user] = numberAndUser("e" + std::to_string(i));
+            const auto [number, user, alternates] = readEntry("e" + std::to_string(i));
             if ((number == "0570-000-111") != (user == "u" + std::to_string(i) + "@new.example")) edited.insert(i);
         }
         while (anotherWriter && edited.size() < 5) edited.insert(anyEntry(random));
@@ -151,7 +157,7 @@ TEST_P(KilledMigration, LeavesEveryEntryWhollyOldOrNewAndEveryEditOfAnotherProgr
         for (int i = 0; i < kEntries; ++i) {
             // Nothing is left to put back, so the journal keeps no password.
             passwordsKept += journal.find(hex(password(i))) != std::string::npos ? 1 : 0;
-            const auto [number, user] = numberAndUser("e" + std::to_string(i));
+            const auto [number, user, alternates] = readEntry("e" + std::to_string(i));
             if (edited.count(i) != 0) {
                 editsLost += number == "03-7777-" + std::to_string(1000 + i) &&
                                      user == "edit" + std::to_string(i) + "@other.example"
@@ -160,7 +166,8 @@ TEST_P(KilledMigration, LeavesEveryEntryWhollyOldOrNewAndEveryEditOfAnotherProgr
                 continue;
             }
             const bool isNew = number == "0570-000-111";
-            if (isNew != (user == "u" + std::to_string(i) + "@new.example")) ++mixed;
+            const std::string own = "0570-9" + std::to_string(i) + '\0' + "03-5550-1234" + '\0' + '\0';
+            if (isNew != (user == "u" + std::to_string(i) + "@new.example") || alternates != own) ++mixed;
         }
     }
     std::cout << "[ killed    ] " << killsWanted() << " migrations, " << killedMidway << " midway, " << restarts
@@ -339,7 +346,8 @@ TEST_P(HostileEnvironment, ChangesOnlyWhatKivoraMayAndSaysSo) {
     for (const std::string& message : messages(outcome)) told = told || message.find(hostility.told) != std::string::npos;
     EXPECT_TRUE(told) << ::testing::PrintToString(messages(outcome));
     if (hostility.changesEntry) {
-        EXPECT_EQ(numberAndUser("e0"), std::make_pair(std::string("0570-000-111"), std::string("u0@new.example")));
+        const auto [number, user, alternates] = readEntry("e0");
+        EXPECT_EQ(number + " " + user, "0570-000-111 u0@new.example");
     } else {
         EXPECT_EQ(sys({"show", "e0", "--reveal"}), entry);
     }
@@ -364,7 +372,7 @@ TEST(Recovery, ASecondKivoraDoesNotStartAMigrationWhileOneRuns) {
     EXPECT_THAT(messages(program.run("click 1001\nanswer OK\n")), ElementsAre(busy));
     EXPECT_THAT(messages(program.runWith({"--undo-migration"}, "answer OK\n")), ElementsAre(busy));
     another.reset();
-    EXPECT_EQ(sys({"show", "e0"}).find("0570"), std::string::npos);
+    EXPECT_EQ(sys({"show", "e0"}).find("szLocalPhoneNumber=0570"), std::string::npos);
 }
 
 }  // namespace

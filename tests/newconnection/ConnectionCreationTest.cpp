@@ -14,7 +14,8 @@ const ConnectionRequest kRequest{"a", "modem", "0123", "taro", "@isp.example", "
 TEST(ConnectionCreation, AnUnboundTableFailsWithoutBeingCalled) {
     RecordingBackend backend;
     const RasFunctionTable unbound;
-    EXPECT_FALSE(createConnection(unbound, kRequest));
+    DefaultConnectionResult defaultConnection;
+    EXPECT_FALSE(createConnection(unbound, kRequest, defaultConnection));
     EXPECT_EQ(saveDialParams(unbound, RASDIALPARAMSA{}), kRasNotBound);
     ASSERT_EQ(backend.shown.size(), 1u);
     EXPECT_EQ(cp932::toUtf8(backend.shown[0].text),

@@ -24,16 +24,18 @@ using testsupport::writeFile;
 
 namespace {
 
-RASENTRYA entry(const std::string& number) {
-    RASENTRYA properties = newEntryProperties();
-    std::strcpy(properties.szLocalPhoneNumber, number.c_str());
-    return properties;
+StoredEntry entry(const std::string& number) {
+    StoredEntry stored = newEntry();
+    std::strcpy(stored.properties.szLocalPhoneNumber, number.c_str());
+    return stored;
 }
 
 // Each entry's name and number, in phonebook order.
 std::vector<std::string> contents(const Phonebook& phonebook) {
     std::vector<std::string> result;
-    for (const auto& item : phonebook.items()) result.push_back(item.name + "=" + item.record.szLocalPhoneNumber);
+    for (const auto& item : phonebook.items()) {
+        result.push_back(item.name + "=" + item.record.properties.szLocalPhoneNumber);
+    }
     return result;
 }
 

@@ -15,7 +15,7 @@ TEST(RasKeptPhonebook, TenThousandEntriesAnswerEveryChangeWhoeverMadeIt) {
     testsupport::TempSystemRoot root;
     standin::ras::Phonebook phonebook;
     for (int i = 0; i < 10000; ++i) {
-        phonebook.put(sjis("接続") + std::to_string(i), modemEntry("0570-" + std::to_string(i)));
+        phonebook.put(sjis("接続") + std::to_string(i), {modemEntry("0570-" + std::to_string(i)), {}});
     }
     testsupport::writeFile(root.file("phonebook.txt"), standin::ras::serializePhonebook(phonebook));
 

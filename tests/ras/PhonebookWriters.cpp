@@ -77,7 +77,7 @@ void checkHolds(const std::map<std::string, std::int64_t>& lastReported, Damage&
     for (const auto& [name, sequence] : lastReported) {
         const auto* entry = phonebook.model().find(name);
         const auto* stored = credentials.model().find(name);
-        if (entry == nullptr || sequenceIn(entry->record.szLocalPhoneNumber) < sequence) {
+        if (entry == nullptr || sequenceIn(entry->record.properties.szLocalPhoneNumber) < sequence) {
             damage.lost("entry " + name + " #" + std::to_string(sequence));
         } else if (stored == nullptr || sequenceIn(stored->record.params.szUserName) < sequence) {
             damage.lost("credentials of " + name + " #" + std::to_string(sequence));
@@ -98,7 +98,7 @@ bool caughtMidWrite(const std::string& unreported, std::int64_t sequence) {
     if (!phonebook.refresh().ok() || !credentials.refresh().ok()) return false;
     const auto* entry = phonebook.model().find(unreported);
     return phonebook.endsCutShort() || credentials.endsCutShort() ||
-           (entry != nullptr && sequenceIn(entry->record.szLocalPhoneNumber) == sequence);
+           (entry != nullptr && sequenceIn(entry->record.properties.szLocalPhoneNumber) == sequence);
 }
 
 void noteReported(const std::string& prefix, const std::vector<std::int64_t>& reported,

@@ -233,8 +233,62 @@ TEST_F(RasApi, EnumEntriesFollowsTheTwoCallProtocol) {
     names[0].dwSize = 264;
     EXPECT_EQ(ras().RasEnumEntriesA("reserved", nullptr, names.data(), &size, &count),
               ERROR_INVALID_PARAMETER);
-    EXPECT_EQ(ras().RasEnumEntriesA(nullptr, nullptr, names.data(), nullptr, &count), ERROR_BUFFER_INVALID);
-    EXPECT_EQ(ras().RasEnumEntriesA(nullptr, nullptr, names.data(), &size, nullptr), ERROR_BUFFER_INVALID);
+    EXPECT_EQ(ras().RasEnumEntriesA(nullptr, nullptr, names.data(), nullptr, &count), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(ras().RasEnumEntriesA(nullptr, nullptr, names.data(), &size, nullptr), ERROR_INVALID_PARAMETER);
+}
+
+// What public conformance tests run on Windows NT record for RasEnumDevicesA
+// (Wine's dlls/rasapi32/tests/rasapi.c), asked of each enumeration over three
+// records of its own. Sizes and dwSizes: 0, the right one, one short, one over.
+TEST_F(RasApi, EnumerationsCheckTheirArgumentsAsWindowsNtDoes) {
+    enum Amount { Zero, Right, OneShort, OneOver };
+    const struct {
+        const char* what;
+        bool buffer, sizePointer, countPointer;
+        Amount size, version;
+        DWORD expected;
+    } rows[] = {
+        {"no buffer, size 0", false, true, true, Zero, Right, ERROR_BUFFER_TOO_SMALL},
+        {"no buffer, the size needed", false, true, true, Right, Right, ERROR_BUFFER_TOO_SMALL},
+        {"dwSize 0", true, true, true, Right, Zero, ERROR_INVALID_SIZE},
+        {"dwSize one short", true, true, true, Right, OneShort, ERROR_INVALID_SIZE},
+        {"dwSize one over", true, true, true, Right, OneOver, ERROR_INVALID_SIZE},
+        {"no size pointer", true, false, true, Right, Right, ERROR_INVALID_PARAMETER},
+        {"no count pointer", true, true, false, Right, Right, ERROR_INVALID_PARAMETER},
+        {"no buffer, no size pointer", false, false, true, Right, Right, ERROR_INVALID_PARAMETER},
+        {"no buffer, no count pointer", false, true, false, Right, Right, ERROR_INVALID_PARAMETER},
+        {"size one byte short", true, true, true, OneShort, Right, ERROR_BUFFER_TOO_SMALL},
+        {"size one byte over", true, true, true, OneOver, Right, ERROR_SUCCESS},
+        {"size 0 and dwSize 0", true, true, true, Zero, Zero, ERROR_INVALID_SIZE},
+    };
+    using Call = DWORD (*)(void*, LPDWORD, LPDWORD);
+    const std::pair<DWORD, Call> enumerations[] = {
+        {sizeof(RASDEVINFOA),
+         [](void* b, LPDWORD s, LPDWORD c) { return ras().RasEnumDevicesA(LPRASDEVINFOA(b), s, c); }},
+        {sizeof(RASENTRYNAMEA),
+         [](void* b, LPDWORD s, LPDWORD c) { return ras().RasEnumEntriesA({}, {}, LPRASENTRYNAMEA(b), s, c); }},
+        {sizeof(RASCONNA),
+         [](void* b, LPDWORD s, LPDWORD c) { return ras().RasEnumConnectionsA(LPRASCONNA(b), s, c); }},
+    };
+    for (const char* name : {"a", "b", "c"}) ASSERT_EQ(setEntry(name, modemEntry("1")), ERROR_SUCCESS);
+    writeFile(root.file("connections.txt"), "1\ta\tmodem\tm\n2\tb\tmodem\tm\n3\tc\tmodem\tm\n");
+    for (const auto& [record, call] : enumerations) {
+        const DWORD needed = 3 * record;
+        const DWORD sizes[] = {0, needed, needed - 1, needed + 1};
+        const DWORD versions[] = {0, record, record - 1, record + 1};
+        for (const auto& row : rows) {
+            std::vector<DWORD> buffer(needed / sizeof(DWORD) + 1);
+            buffer[0] = versions[row.version];
+            DWORD size = sizes[row.size];
+            DWORD count = 0;
+            const DWORD result = call(row.buffer ? buffer.data() : nullptr, row.sizePointer ? &size : nullptr,
+                                      row.countPointer ? &count : nullptr);
+            EXPECT_EQ(result, row.expected) << record << "-byte records, " << row.what;
+            if (result == ERROR_BUFFER_TOO_SMALL) {
+                EXPECT_EQ(size, needed) << record << "-byte records, " << row.what;
+            }
+        }
+    }
 }
 
 TEST_F(RasApi, DialParamsKeepUserAndPasswordApartWithTheRemovePasswordFlag) {

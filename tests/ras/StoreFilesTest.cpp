@@ -53,8 +53,8 @@ TEST(StoreFiles, EscapingRoundTripsAnyBytesOnOneLine) {
 
 TEST(StoreFiles, PhonebookKeepsAwkwardNamesAndFieldsOnReload) {
     Phonebook phonebook;
-    RASENTRYA entry = newEntryProperties();
-    std::strcpy(entry.szScript, "C:\\a\tb\nc");
+    StoredEntry entry = newEntry();
+    std::strcpy(entry.properties.szScript, "C:\\a\tb\nc");
     for (const std::string& name : {std::string("]"), std::string("[x]"), std::string("#not a comment"),
                                     cp932::fromUtf8("ソ]"), std::string(" padded ")}) {
         phonebook.put(name, entry);
@@ -65,7 +65,7 @@ TEST(StoreFiles, PhonebookKeepsAwkwardNamesAndFieldsOnReload) {
     ASSERT_EQ(reloaded.items().size(), phonebook.items().size());
     for (size_t i = 0; i < phonebook.items().size(); ++i) {
         EXPECT_EQ(reloaded.items()[i].name, phonebook.items()[i].name);
-        EXPECT_EQ(std::memcmp(&reloaded.items()[i].record, &entry, sizeof entry), 0);
+        EXPECT_EQ(std::memcmp(&reloaded.items()[i].record.properties, &entry.properties, sizeof entry.properties), 0);
     }
 }
 
@@ -73,9 +73,9 @@ TEST(StoreFiles, PhonebookKeepsAwkwardNamesAndFieldsOnReload) {
 // back as it was before.
 TEST(StoreFiles, EveryChangeReachesTheNextSaveOfAKeptPhonebook) {
     auto entry = [](const char* number) {
-        RASENTRYA properties = newEntryProperties();
-        std::strcpy(properties.szLocalPhoneNumber, number);
-        return properties;
+        StoredEntry stored = newEntry();
+        std::strcpy(stored.properties.szLocalPhoneNumber, number);
+        return stored;
     };
     Phonebook kept;
     for (const char* name : {"Alpha", "Beta", "Gamma"}) kept.put(name, entry("03-1111"));

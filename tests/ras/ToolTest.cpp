@@ -112,11 +112,13 @@ TEST_F(Tool, RefusalsExitOneAndBadUsageExitsTwo) {
     EXPECT_EQ(run({"credentials", "nobody", "u"}).status, 1);
     EXPECT_EQ(run({"disconnect", "nobody"}).status, 1);
     EXPECT_EQ(run({"device-remove", "nothing"}).status, 1);
-    EXPECT_EQ(run({"put", "x", "dwAlternateOffset=4"}).status, 1);
     EXPECT_EQ(run({"put", ".\x01"}).status, 1);
+    EXPECT_EQ(run({"put", "x", "alternate=" + std::string(129, '9')}).status, 1);
 
     EXPECT_EQ(run({"show"}).status, 2);
     EXPECT_EQ(run({"put", "x", "dwSize=1768"}).status, 2);
+    EXPECT_EQ(run({"put", "x", "dwAlternateOffset=4"}).status, 2);
+    EXPECT_EQ(run({"put", "x", "alternate=", "alternate=1"}).status, 2);
     EXPECT_EQ(run({"put", "x", "dwNoSuch=1"}).status, 2);
     EXPECT_EQ(run({"put", "x", "dwCountryID=eighty"}).status, 2);
     EXPECT_EQ(run({"put", "x", "szAreaCode=012345678901"}).status, 2);

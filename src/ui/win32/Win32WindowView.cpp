@@ -553,6 +553,26 @@ void Win32WindowView::showImage(std::size_t index) {
     SendMessageW(controls_[index], STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
     if (images_[index] != nullptr) DeleteObject(images_[index]);
     images_[index] = bitmap;
+    keepPictureUncovered(index);
+}
+
+void Win32WindowView::keepPictureUncovered(std::size_t index) {
+    // A picture larger than its template's rectangle (the form's logo)
+    // reaches over the labels beside it. They lie under it, since the
+    // controls after a picture come after it in the Z order, yet each fills
+    // its whole rectangle with the dialog's face when it paints: without
+    // clipping its siblings it would paint over the picture.
+    RECT picture{};
+    if (!GetWindowRect(controls_[index], &picture)) return;
+    for (std::size_t i = index + 1; i < controls_.size(); ++i) {
+        RECT other{};
+        RECT overlap{};
+        if (controls_[i] == nullptr || !GetWindowRect(controls_[i], &other) ||
+            !IntersectRect(&overlap, &picture, &other)) {
+            continue;
+        }
+        SetWindowLongPtrW(controls_[i], GWL_STYLE, GetWindowLongPtrW(controls_[i], GWL_STYLE) | WS_CLIPSIBLINGS);
+    }
 }
 
 void Win32WindowView::repaintControl(std::size_t index) {

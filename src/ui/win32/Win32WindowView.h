@@ -61,6 +61,9 @@ private:
     int controlIdOf(HWND control) const;
     void syncSystemMenu();
     void showImage(std::size_t index);
+    // Makes the controls after a picture that it reaches over leave its
+    // rectangle to it.
+    void keepPictureUncovered(std::size_t index);
 
     Win32Backend& backend_;
     Dialog& dialog_;
