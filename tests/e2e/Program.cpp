@@ -24,8 +24,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Wine's 64-bit loader (the 32-bit one cannot run here).
-constexpr const char* kWine = "/usr/lib/wine/wine64";
+// Wine's loader for the build's architecture (make windows-test names it).
+std::string wineLoader() {
+    const char* loader = std::getenv("WINE");
+    return loader != nullptr && *loader != '\0' ? loader : "/usr/lib/wine/wine";
+}
 
 // Every Wine process of a case: the build tree's own prefix, made before the
 // tests start, and a Japanese Windows (code page 932), which Kivora is for.
@@ -230,7 +233,7 @@ int Program::start(const std::string& script, const std::map<std::string, std::s
     for (std::string& entry : entries) envp.push_back(entry.data());
     envp.push_back(nullptr);
 
-    std::string executable = windowsBuild_.empty() ? directory_.file("kivora") : kWine;
+    std::string executable = windowsBuild_.empty() ? directory_.file("kivora") : wineLoader();
     std::vector<std::string> words{executable};
     if (!windowsBuild_.empty()) words.push_back(directory_.file("kivora.exe"));
     words.insert(words.end(), arguments.begin(), arguments.end());
@@ -269,10 +272,11 @@ AnotherKivora::AnotherKivora(const Program& program) {
     const std::string holder = build + "/tests/hold-mutex.exe";
     const std::string held = scratch_.file("held");
     const std::vector<std::string> environment = wineEnvironment(build);
+    const std::string wine = wineLoader();
     holder_ = fork();
     if (holder_ == 0) {
         for (const std::string& setting : environment) putenv(const_cast<char*>(setting.c_str()));
-        execl(kWine, kWine, holder.c_str(), "Kivora.Setup", ("Z:" + held).c_str(), static_cast<char*>(nullptr));
+        execl(wine.c_str(), wine.c_str(), holder.c_str(), "Kivora.Setup", ("Z:" + held).c_str(), static_cast<char*>(nullptr));
         _exit(127);
     }
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
@@ -290,7 +294,7 @@ AnotherKivora::~AnotherKivora() {
 }
 
 std::string Program::wineTool(const std::vector<std::string>& arguments) const {
-    std::vector<std::string> argv{kWine};
+    std::vector<std::string> argv{wineLoader()};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
     return runProcess(argv, {{}, wineEnvironment(windowsBuild_)}).out;
 }
