@@ -1,11 +1,11 @@
 # cmake -DPROGRAM=kivora.exe -DOBJDUMP=... -DCOMPILER=... -DBITS=4|8 -P CheckWindowsProgram.cmake
 #
 # What Windows will make of the built program, checked from its headers:
-# the processor it is for, and no import that Windows XP lacks. XP's DLLs
-# are not at hand, so an import counts as XP's when MinGW's headers declare
-# it for _WIN32_WINNT 0x0501; they leave out what came later
-# (GetTickCount64, for one). The C runtime's imports are not judged here
-# (docs/windows.md).
+# the processor it is for, a windowed (GUI) program, its manifest among its
+# resources, and no import that Windows XP lacks. XP's DLLs are not at
+# hand, so an import counts as XP's when MinGW's headers declare it for
+# _WIN32_WINNT 0x0501; they leave out what came later (GetTickCount64, for
+# one). The C runtime's imports are not judged here (docs/windows.md).
 execute_process(COMMAND ${OBJDUMP} -p ${PROGRAM} OUTPUT_VARIABLE headers COMMAND_ERROR_IS_FATAL ANY)
 
 if(BITS EQUAL 4)
@@ -16,6 +16,14 @@ endif()
 set(problems "")
 if(NOT headers MATCHES "file format ${format}\n")
   string(APPEND problems "  not a ${format} program\n")
+endif()
+if(NOT headers MATCHES "\nSubsystem[ \t]+00000002[ \t]")
+  string(APPEND problems "  not a windowed program (Subsystem 00000002)\n")
+endif()
+file(STRINGS ${PROGRAM} manifest REGEX "requireAdministrator|Common-Controls\" version=\"6\\.0\\.0\\.0|dpiAware|supportedOS")
+if(NOT manifest MATCHES "requireAdministrator" OR NOT manifest MATCHES "Common-Controls"
+   OR NOT manifest MATCHES "dpiAware" OR manifest MATCHES "supportedOS")
+  string(APPEND problems "  its manifest is missing or not the program's\n")
 endif()
 
 # Every imported function but the C runtime's, by name.

@@ -39,7 +39,7 @@ kivora_add_test(providerdata_tests
   LIBS kivora_providerdata)
 kivora_add_test(ui_win32_tests
   SOURCES ui/Win32BackendTest.cpp
-  LIBS kivora_ui kivora_ui_win32 kivora_cp932)
+  LIBS kivora_ui kivora_ui_win32 kivora_cp932 kivora_manifest)
 
 # Holds the setup mutex for the end-to-end case of a second Kivora.
 add_executable(hold-mutex e2e/HoldMutex.cpp)

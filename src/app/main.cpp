@@ -1,4 +1,5 @@
 #include "CommandLine.h"
+#include "ConsoleOutput.h"
 #include "RunApplication.h"
 #include "SetupApplication.h"
 
@@ -7,6 +8,9 @@ SetupApplication theApplication;
 }
 
 int main(int argc, char** argv) {
+#ifdef _WIN32
+    joinStartingConsole();
+#endif
     const CommandLine commandLine = parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     if (commandLine.action != CommandLine::Action::Run) return answerCommandLine(commandLine);
     theApplication.setUndoMigration(commandLine.undoMigration);
