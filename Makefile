@@ -168,11 +168,12 @@ windows-test: bootstrap
 # more; one that fails twice fails the run.
 #
 # Then the Linux build's end-to-end cases run kivora.exe under Wine with the
-# stand-in rasapi32.dll (KIVORA_E2E_WINDOWS), one at a time: the program's
-# named mutex and the registry are the Wine session's, shared by every case
-# (each case starts from a fresh registry and pretends its Windows version
-# through Wine's own settings). Left out: the transcript's POSIX file modes
-# and shell redirections.
+# stand-in rasapi32.dll in the prefix's system folder (KIVORA_E2E_WINDOWS),
+# one at a time: the program's named mutex, the registry and the system
+# folder are the Wine session's, shared by every case (each case starts from
+# a fresh registry and a fresh copy of the library, and pretends its Windows
+# version through Wine's own settings). Left out: the transcript's POSIX file
+# modes and shell redirections.
 WINDOWS_E2E_LEFT_OUT = Transcript.*
 
 windows-test-under-wine: windows-configure $(BUILD)/CMakeCache.txt

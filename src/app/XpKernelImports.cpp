@@ -3,15 +3,12 @@
 // keeps a program from starting at all. Its import slot is filled here
 // instead: Windows' own function where there is one, else the 32-bit tick
 // count (the library only measures short waits with it).
-#include <windows.h>
+#include "Platform.h"
 
 namespace {
 
 ULONGLONG WINAPI tickCount64() {
-    using TickCount64 = ULONGLONG(WINAPI*)();
-    // By way of void (*)(), the pointer type that stands for any function.
-    const auto system = reinterpret_cast<TickCount64>(
-        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetTickCount64")));
+    const auto system = procedureAddress<ULONGLONG(WINAPI*)()>(GetModuleHandleA("kernel32.dll"), "GetTickCount64");
     return system != nullptr ? system() : GetTickCount();
 }
 

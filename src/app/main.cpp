@@ -1,5 +1,6 @@
 #include "CommandLine.h"
 #include "ConsoleOutput.h"
+#include "Platform.h"
 #include "RunApplication.h"
 #include "SetupApplication.h"
 
@@ -9,6 +10,7 @@ SetupApplication theApplication;
 
 int main(int argc, char** argv) {
 #ifdef _WIN32
+    keepLibrarySearchToTheSystem();
     joinStartingConsole();
 #endif
     const CommandLine commandLine = parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));

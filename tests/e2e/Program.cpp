@@ -86,6 +86,20 @@ void addKivoraValues(const KivoraKey& key, const std::string& query, std::vector
 
 }  // namespace
 
+// The prefix's system folder, where the program binds its rasapi32.dll: each
+// build's prefix is of its own architecture, so it is system32 for both.
+fs::path wineSystemFolder(const std::string& windowsBuild) {
+    return fs::path(windowsBuild) / "wineprefix/drive_c/windows/system32";
+}
+
+// Replaced by a rename, never rewritten in place: a Wine process of the case
+// before may still have the old one mapped.
+void installLibrary(const fs::path& library, const fs::path& to) {
+    const fs::path next = to.string() + ".next";
+    fs::copy_file(library, next, fs::copy_options::overwrite_existing);
+    fs::rename(next, to);
+}
+
 std::string windowsBuild() {
     const char* tree = std::getenv("KIVORA_E2E_WINDOWS");
     return tree != nullptr && *tree != '\0' ? fs::absolute(tree).string() : std::string();
@@ -93,9 +107,10 @@ std::string windowsBuild() {
 
 Program::Program() : windowsBuild_(testsupport::windowsBuild()) {
     if (!windowsBuild_.empty()) {
-        // The stand-in service beside the program, as librasapi32.so is on Linux.
+        // The stand-in service in the system folder, where the program
+        // looks for the system's own.
         fs::copy_file(fs::path(windowsBuild_) / "bin" / "kivora.exe", directory_.file("kivora.exe"));
-        fs::copy_file(fs::path(windowsBuild_) / "standin" / "rasapi32.dll", directory_.file("rasapi32.dll"));
+        installLibrary(fs::path(windowsBuild_) / "standin" / "rasapi32.dll", remoteAccessLibrary());
         // Kivora's journals live in the user's application-data folder, which
         // on Linux is in this program's own system root but under Wine is the
         // prefix's, shared by every case: each program starts without them,
@@ -118,13 +133,17 @@ void Program::addFile(const std::string& name, const std::string& bytes) {
 void Program::addDirectory(const std::string& name) { fs::create_directory(directory_.file(name)); }
 
 std::string Program::remoteAccessLibrary() const {
-    return windowsBuild_.empty() ? "librasapi32.so" : "rasapi32.dll";
+    return windowsBuild_.empty() ? directory_.file("librasapi32.so")
+                                 : (wineSystemFolder(windowsBuild_) / "rasapi32.dll").string();
+}
+
+std::string Program::fakeRemoteAccessLibrary(const std::string& variant) const {
+    return windowsBuild_.empty() ? std::string(KIVORA_FAKERAS_DIR) + "/" + variant + "/librasapi32.so"
+                                 : windowsBuild_ + "/fakeras/" + variant + "/rasapi32.dll";
 }
 
 void Program::useFakeRemoteAccessLibrary(const std::string& variant) {
-    const fs::path library = windowsBuild_.empty() ? fs::path(KIVORA_FAKERAS_DIR) / variant / "librasapi32.so"
-                                                   : fs::path(windowsBuild_) / "fakeras" / variant / "rasapi32.dll";
-    fs::copy_file(library, directory_.file(remoteAccessLibrary()), fs::copy_options::overwrite_existing);
+    installLibrary(fakeRemoteAccessLibrary(variant), remoteAccessLibrary());
 }
 
 std::string Program::journalFolder() const {
