@@ -30,7 +30,7 @@ APP_ID ?= org.example.kivora.$(PROVIDER)
 VERSION := $(shell sed -n 's/^project.Kivora VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 
 .PHONY: all bootstrap configure build provider-files test test-asan bench fuzz soak run demo screenshots package package-test clean
-.PHONY: windows windows-configure windows-test windows-test-under-wine windows-package windows-screenshots
+.PHONY: windows windows-configure windows-test windows-test-under-wine windows-bench-under-wine windows-package windows-screenshots
 
 all: build
 
@@ -54,13 +54,15 @@ test-asan: bootstrap
 	cd $(ASAN_BUILD) && ctest --output-on-failure -j $(JOBS)
 
 # Each benchmark against its baseline, run side by side (docs/performance.md);
-# figures on the console and as JSON in $(BUILD)/bench/NAME.json. A few
-# minutes, so not part of make test.
+# figures on the console and as JSON in $(BUILD)/bench/NAME.json. Then
+# kivora.exe's start-up under Wine against its dialog template alone
+# (windows-bench). A few minutes, so not part of make test.
 bench: build
 	@set -e; for name in $(BENCHMARKS); do \
 	  $(BUILD)/bench/$$name/kivora-bench-$$name --benchmark_counters_tabular=true \
 	    --benchmark_out=$(BUILD)/bench/$$name.json --benchmark_out_format=json; \
 	done
+	$(call under-wine,windows-bench)
 
 # Each fuzz target (all, or those named in FUZZ_TARGETS) for FUZZ_SECONDS,
 # built by clang under ASan and UBSan in a tree of its own; see fuzz/run.
@@ -147,16 +149,22 @@ windows: windows-configure
 	cmake --build $(WINDOWS_BUILD) -j $(JOBS) --target kivora
 	cp demo/*.csv demo/Logo.png $(WINDOWS_BUILD)/bin/
 
-# The Windows build's tests under Wine, 32-bit unless WINDOWS_ARCH says
-# otherwise. A kernel that cannot run i386 programs cannot run 32-bit Wine
-# (its loader is one): the run says so and tests the x86-64 build instead.
-windows-test: bootstrap
+# $(call under-wine,TARGET): make TARGET-under-wine for WINDOWS_ARCH. A kernel
+# that cannot run i386 programs cannot run 32-bit Wine (its loader is one):
+# the run says so and takes the x86-64 build instead.
+define under-wine
 	@if [ $(WINDOWS_ARCH) = i686 ] && ! $(WINE) --version >/dev/null 2>&1; then \
-	  echo "windows-test: this kernel does not run 32-bit (i386) programs; testing the x86-64 build instead"; \
-	  $(MAKE) --no-print-directory windows-test-under-wine WINDOWS_ARCH=x86_64 WINDOWS_BUILD=$(WINDOWS_BUILD_x86_64); \
+	  echo "$(1): this kernel does not run 32-bit (i386) programs; the x86-64 build is used instead"; \
+	  $(MAKE) --no-print-directory $(1)-under-wine WINDOWS_ARCH=x86_64 WINDOWS_BUILD=$(WINDOWS_BUILD_x86_64); \
 	else \
-	  $(MAKE) --no-print-directory windows-test-under-wine; \
+	  $(MAKE) --no-print-directory $(1)-under-wine; \
 	fi
+endef
+
+# The Windows build's tests under Wine, 32-bit unless WINDOWS_ARCH says
+# otherwise.
+windows-test: bootstrap
+	$(call under-wine,windows-test)
 
 # In a Wine prefix of the build tree's own, made before the tests start so
 # that no two of them race to make it. They run on a virtual screen, for the
@@ -185,6 +193,21 @@ windows-test-under-wine: windows-configure $(BUILD)/CMakeCache.txt
 	  ctest --output-on-failure -j $(JOBS) --repeat until-pass:2
 	$(WINE_ENV) KIVORA_E2E_WINDOWS=$(abspath $(WINDOWS_BUILD)) XDG_DATA_HOME=$(CURDIR)/$(BUILD)/test-xdg-data \
 	  scripts/with-wine-session $(BUILD)/tests/e2e_tests --gtest_filter='-$(WINDOWS_E2E_LEFT_OUT)'
+
+# kivora.exe's start-up under Wine (bench/WineStartupBench.cpp), with the
+# stand-in service in the prefix's system folder and a system root of its
+# own, on a virtual screen: WINDOWS_BENCH_PAIRS starts of each, figures on
+# the console.
+WINDOWS_BENCH_PAIRS ?= 20
+
+windows-bench-under-wine: windows-configure
+	$(WINE_ENV) $(WINE) wineboot --init
+	cmake --build $(WINDOWS_BUILD) -j $(JOBS) --target kivora-bench-startup
+	cp $(WINDOWS_BUILD)/standin/rasapi32.dll $(WINDOWS_BUILD)/wineprefix/drive_c/windows/system32/rasapi32.dll
+	$(WINE_ENV) /usr/lib/wine/wineserver -w
+	cd $(WINDOWS_BUILD)/bench/startup && $(WINE_ENV) KIVORA_SYSTEM=$(abspath $(WINDOWS_BUILD))/bench/startup/system \
+	  WINEDLLOVERRIDES=rasapi32=n xvfb-run -a $(CURDIR)/scripts/with-wine-session \
+	  $(WINE) kivora-bench-startup.exe $(WINDOWS_BENCH_PAIRS)
 
 # Every dialog, and a message box of each icon, as the Windows dialog manager
 # draws them under Wine, as docs/screenshots/windows/*.png.
