@@ -1,20 +1,3 @@
-# Cross-build for 64-bit Windows with Debian's MinGW-w64 (the posix thread
-# model: GoogleTest needs std::mutex). Used by make windows.
-set(CMAKE_SYSTEM_NAME Windows)
+# 64-bit Windows (make windows WINDOWS_ARCH=x86_64).
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
-
-set(triple x86_64-w64-mingw32)
-set(CMAKE_C_COMPILER ${triple}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${triple}-g++-posix)
-set(CMAKE_RC_COMPILER ${triple}-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${triple})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-# The programs run from a folder holding nothing of MinGW's: the C and C++
-# runtimes and winpthread go into each executable.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
-set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static")
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64.cmake)

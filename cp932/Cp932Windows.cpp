@@ -24,11 +24,13 @@ bool toWide(UINT codePage, std::string_view in, std::wstring& wide) {
 }
 
 // A character the code page cannot hold fails the call instead of becoming
-// '?' or a look-alike.
+// '?' or a look-alike. UTF-8 holds every character, and Windows XP takes no
+// flags for it (its text here comes from code page 932, which has no lone
+// surrogates to refuse).
 bool fromWide(UINT codePage, const std::wstring& wide, std::string& out) {
     if (wide.size() > INT_MAX) return false;
     const int wideLength = static_cast<int>(wide.size());
-    const DWORD flags = codePage == CP_UTF8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
+    const DWORD flags = codePage == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
     BOOL usedDefault = FALSE;
     BOOL* usedDefaultOut = codePage == CP_UTF8 ? nullptr : &usedDefault;
     int length = WideCharToMultiByte(codePage, flags, wide.data(), wideLength, nullptr, 0, nullptr,

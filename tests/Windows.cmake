@@ -1,7 +1,10 @@
 # The Windows build's tests: the ones that need nothing of the stand-in
 # system, cross-built from the same sources and run under Wine (make
-# windows-test). Each runs in the build tree's own Wine prefix.
-set(KIVORA_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
+# windows-test). Each runs under the emulator the tree was configured with:
+# Wine's loader for the build's architecture in the tree's own prefix.
+if(NOT CMAKE_CROSSCOMPILING_EMULATOR)
+  message(FATAL_ERROR "The Windows tests run under Wine: configure this tree through make windows-test")
+endif()
 
 add_library(kivora_test_support STATIC support/TempSystemRoot.cpp)
 target_include_directories(kivora_test_support PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/support)
@@ -9,14 +12,12 @@ target_link_libraries(kivora_test_support PUBLIC GTest::gtest PRIVATE kivora_war
 target_compile_definitions(kivora_test_support PUBLIC KIVORA_TESTS_DIR="${KIVORA_TESTS_DIR}")
 
 # kivora_add_test(NAME SOURCES file... LIBS lib...): one GoogleTest program,
-# each case registered with CTest and run by wine64.
+# each case registered with CTest and run under Wine.
 function(kivora_add_test name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} kivora_test_support GTest::gtest_main GTest::gmock kivora_warnings)
-  set_target_properties(${name} PROPERTIES
-    RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests
-    CROSSCOMPILING_EMULATOR "${CMAKE_COMMAND};-E;env;WINEPREFIX=${KIVORA_WINEPREFIX};WINEDEBUG=-all;/usr/lib/wine/wine64")
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 120)
 endfunction()
 
@@ -39,7 +40,7 @@ kivora_add_test(providerdata_tests
   LIBS kivora_providerdata)
 kivora_add_test(ui_win32_tests
   SOURCES ui/Win32BackendTest.cpp
-  LIBS kivora_ui kivora_ui_win32 kivora_cp932)
+  LIBS kivora_ui kivora_ui_win32 kivora_cp932 kivora_manifest)
 
 # The form's logo on the screen, through the screenshot tool's camera; the
 # demo provider's files beside it, in a folder of its own.

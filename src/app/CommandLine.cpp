@@ -1,8 +1,9 @@
 #include "CommandLine.h"
 
+#include "ConsoleOutput.h"
 #include "Resources.h"
 
-#include <iostream>
+#include <sstream>
 
 CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
     CommandLine result;
@@ -60,16 +61,20 @@ void printUsage(std::ostream& out) {
 }
 
 int answerCommandLine(const CommandLine& commandLine) {
+    std::ostringstream answer;
     switch (commandLine.action) {
     case CommandLine::Action::Help:
-        printUsage(std::cout);
+        printUsage(answer);
+        tellUser(answer.str(), false);
         return 0;
     case CommandLine::Action::Version:
-        std::cout << "kivora " << resources::programVersion() << '\n';
+        answer << "kivora " << resources::programVersion() << '\n';
+        tellUser(answer.str(), false);
         return 0;
     case CommandLine::Action::Usage:
-        std::cerr << "kivora: " << commandLine.problem << '\n';
-        printUsage(std::cerr);
+        answer << "kivora: " << commandLine.problem << '\n';
+        printUsage(answer);
+        tellUser(answer.str(), true);
         return 2;
     case CommandLine::Action::Run:
         break;

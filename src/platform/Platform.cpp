@@ -71,10 +71,9 @@ int programDirectory(char* directory) {
     return 1;
 }
 
-bool dataFilePath(const char* fileName, char* path) {
-    path[0] = '\0';
-    char directory[MAX_PATH];
-    if (!programDirectory(directory)) return false;
+namespace {
+
+bool joinPath(const char* directory, const char* fileName, char* path) {
     int written = std::snprintf(path, MAX_PATH, "%s%c%s", directory, kPathSeparator, fileName);
     if (written < 0 || written >= static_cast<int>(MAX_PATH)) {
         path[0] = '\0';
@@ -82,3 +81,32 @@ bool dataFilePath(const char* fileName, char* path) {
     }
     return true;
 }
+
+}  // namespace
+
+bool dataFilePath(const char* fileName, char* path) {
+    path[0] = '\0';
+    char directory[MAX_PATH];
+    return programDirectory(directory) && joinPath(directory, fileName, path);
+}
+
+bool systemFilePath(const char* fileName, char* path) {
+    path[0] = '\0';
+    char directory[MAX_PATH];
+    const UINT length = GetSystemDirectoryA(directory, MAX_PATH);
+    return length > 0 && length < MAX_PATH && joinPath(directory, fileName, path);
+}
+
+#ifdef _WIN32
+void keepLibrarySearchToTheSystem() {
+    const HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    // Windows XP SP1 and later: the current directory leaves the search.
+    if (const auto setDllDirectory = procedureAddress<BOOL(WINAPI*)(LPCSTR)>(kernel, "SetDllDirectoryA")) {
+        setDllDirectory("");
+    }
+    // Windows 7, and Vista with update KB2533623: the system folder alone.
+    if (const auto setDefaultDllDirectories = procedureAddress<BOOL(WINAPI*)(DWORD)>(kernel, "SetDefaultDllDirectories")) {
+        setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    }
+}
+#endif

@@ -28,3 +28,23 @@ int programDirectory(char* directory);
 // false, with `path` empty, when the directory is unknown or the whole path
 // does not fit; callers treat that as a missing file.
 bool dataFilePath(const char* fileName, char* path);
+
+// The same in the system directory (GetSystemDirectoryA), where the
+// system's own libraries are.
+bool systemFilePath(const char* fileName, char* path);
+
+// GetProcAddress's answer as the function type it names, by way of
+// void (*)(), the pointer type that stands for any function; null when the
+// library has no such function.
+template <typename Function>
+Function procedureAddress(HMODULE library, const char* name) {
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(library, name)));
+}
+
+#ifdef _WIN32
+// Takes the current directory and, where Windows can, the program's own
+// folder out of the search for libraries, so that a DLL put there (a
+// Downloads folder holds anything) is never loaded in place of the
+// system's. For the whole process: called first thing.
+void keepLibrarySearchToTheSystem();
+#endif

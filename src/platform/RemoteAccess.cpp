@@ -1,14 +1,14 @@
 #include "RemoteAccess.h"
 
 #include "MessageBox.h"
+#include "Platform.h"
 #include "Text.h"
 
 namespace {
 
 template <typename Pointer>
 void lookUp(HMODULE library, const char* name, Pointer& entry) {
-    // By way of void (*)(), the pointer type that stands for any function.
-    entry = reinterpret_cast<Pointer>(reinterpret_cast<void (*)()>(GetProcAddress(library, name)));
+    entry = procedureAddress<Pointer>(library, name);
 }
 
 }  // namespace
@@ -21,7 +21,12 @@ RasFunctionTable& remoteAccess() {
 void bindRemoteAccess(RasFunctionTable& table) {
     // Binding again must not leak the library bound before or keep its entries.
     unbindRemoteAccess(table);
-    table.library = LoadLibraryA("RASAPI32.DLL");
+    // The system's own library, by its full path: never a RASAPI32.DLL that
+    // sits beside the program or in the current directory. Its own
+    // libraries are looked for beside it, in the system directory, too.
+    char path[MAX_PATH];
+    if (!systemFilePath("RASAPI32.DLL", path)) return;
+    table.library = LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
     if (table.library == nullptr) return;
 
     HMODULE lib = table.library;

@@ -26,8 +26,8 @@ struct RasFunctionTable {
 // The process-wide table, empty until bindRemoteAccess succeeds.
 RasFunctionTable& remoteAccess();
 
-// Loads "RASAPI32.DLL" and looks up the fourteen entry points. A missing
-// library leaves the table empty silently; a library without RasDialA or
+// Loads "RASAPI32.DLL" from the system directory alone and looks up the
+// fourteen entry points. A missing library leaves the table empty silently; a library without RasDialA or
 // RasHangUpA is refused with a warning and the table emptied.
 void bindRemoteAccess(RasFunctionTable& table);
 

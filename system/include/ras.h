@@ -187,7 +187,7 @@ static_assert(offsetof(RASCONNA, szEntryName) == 2 * kRasConnAlign);
 static_assert(sizeof(RASCONNA) ==
               (2 * kRasConnAlign + (RAS_MaxEntryName + 1) + (RAS_MaxDeviceType + 1) + (RAS_MaxDeviceName + 1) +
                kRasConnAlign - 1) / kRasConnAlign * kRasConnAlign);
-#ifndef _WIN32
+#ifndef _WIN64
 static_assert(sizeof(RASCONNA) == 412);
 #endif
 static_assert(sizeof(RASDEVINFOA) == 152);

@@ -71,6 +71,8 @@ constexpr DWORD ERROR_CANTWRITE = 1013;
 constexpr DWORD ERROR_KEY_DELETED = 1018;
 constexpr DWORD ERROR_INVALID_USER_BUFFER = 1784;
 
+constexpr DWORD LOAD_WITH_ALTERED_SEARCH_PATH = 0x08;
+
 constexpr DWORD INVALID_FILE_ATTRIBUTES = 0xFFFFFFFF;
 constexpr DWORD FILE_ATTRIBUTE_READONLY = 0x01;
 constexpr DWORD FILE_ATTRIBUTE_DIRECTORY = 0x10;
@@ -128,7 +130,12 @@ extern "C" {
 BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA info);
 DWORD WINAPI GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size);
 DWORD WINAPI GetFileAttributesA(LPCSTR fileName);
+// The program's own directory, where its installed libraries are.
+UINT WINAPI GetSystemDirectoryA(LPSTR buffer, UINT size);
 HMODULE WINAPI LoadLibraryA(LPCSTR fileName);
+// Flags: 0 or LOAD_WITH_ALTERED_SEARCH_PATH (the dynamic linker has no other
+// order to alter); file must be null.
+HMODULE WINAPI LoadLibraryExA(LPCSTR fileName, HANDLE file, DWORD flags);
 FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR procName);
 BOOL WINAPI FreeLibrary(HMODULE module);
 // Named mutexes; GetLastError() says ERROR_ALREADY_EXISTS when the name was

@@ -39,16 +39,23 @@ bool endsWith(const std::string& text, const char* suffix) {
     return text.size() >= n && text.compare(text.size() - n, n, suffix) == 0;
 }
 
+std::string directoryOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
 // "RASAPI32.DLL" (or "rasapi32", as Windows appends ".dll" to a bare name)
-// -> "librasapi32.so". A name with a path, or one that is already a shared
-// object ("x.so", "x.so.1"), is left as it is.
+// -> "librasapi32.so", in the same directory when a path names it
+// ("/opt/kivora/RASAPI32.DLL" -> "/opt/kivora/librasapi32.so"). A path to
+// anything but a DLL, or a shared object ("x.so", "x.so.1"), is left as it is.
 std::string sharedObjectName(const std::string& name) {
-    if (name.find('/') != std::string::npos) return name;
-    if (endsWith(name, ".so") || name.find(".so.") != std::string::npos) return name;
-    std::string base = name;
+    const size_t slash = name.rfind('/');
+    std::string base = name.substr(slash == std::string::npos ? 0 : slash + 1);
     for (char& c : base) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (slash != std::string::npos && !endsWith(base, ".dll")) return name;
+    if (endsWith(base, ".so") || base.find(".so.") != std::string::npos) return name;
     if (endsWith(base, ".dll")) base.resize(base.size() - 4);
-    return "lib" + base + ".so";
+    return name.substr(0, slash + 1) + "lib" + base + ".so";
 }
 
 }  // namespace
@@ -123,8 +130,25 @@ DWORD WINAPI GetFileAttributesA(LPCSTR fileName) {
     return (st.st_mode & S_IWUSR) ? FILE_ATTRIBUTE_NORMAL : FILE_ATTRIBUTE_READONLY;
 }
 
-HMODULE WINAPI LoadLibraryA(LPCSTR fileName) {
-    if (fileName == nullptr || *fileName == '\0') {
+// Installed, the program's libraries (librasapi32.so) stand in its own
+// folder: that folder is the system directory here.
+UINT WINAPI GetSystemDirectoryA(LPSTR buffer, UINT size) {
+    const std::string directory = directoryOf(executablePath());
+    if (directory.empty()) {
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return 0;
+    }
+    // As Windows does: too small a buffer is told the size it needs,
+    // terminator included.
+    if (buffer == nullptr || directory.size() >= size) return static_cast<UINT>(directory.size() + 1);
+    std::memcpy(buffer, directory.c_str(), directory.size() + 1);
+    return static_cast<UINT>(directory.size());
+}
+
+HMODULE WINAPI LoadLibraryA(LPCSTR fileName) { return LoadLibraryExA(fileName, nullptr, 0); }
+
+HMODULE WINAPI LoadLibraryExA(LPCSTR fileName, HANDLE file, DWORD flags) {
+    if (fileName == nullptr || *fileName == '\0' || file != nullptr || (flags & ~LOAD_WITH_ALTERED_SEARCH_PATH) != 0) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
@@ -132,13 +156,10 @@ HMODULE WINAPI LoadLibraryA(LPCSTR fileName) {
     // The program's own directory first, as Windows searches it. A library
     // found there is the one loaded: if it cannot be loaded the call fails,
     // as on Windows, rather than falling back to another copy elsewhere.
-    if (name.find('/') == std::string::npos) {
-        std::string exe = executablePath();
-        size_t slash = exe.rfind('/');
-        if (slash != std::string::npos) {
-            std::string local = exe.substr(0, slash + 1) + name;
-            if (access(local.c_str(), F_OK) == 0) name = local;
-        }
+    const std::string directory = directoryOf(executablePath());
+    if (name.find('/') == std::string::npos && !directory.empty()) {
+        std::string local = directory + "/" + name;
+        if (access(local.c_str(), F_OK) == 0) name = local;
     }
     void* handle = dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (handle == nullptr) {

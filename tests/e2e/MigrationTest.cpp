@@ -519,7 +519,7 @@ TEST(MigrationStore, WhatCannotBeReadIsToldAndNothingIsWritten) {
         // Cut short: the last line has lost its line end.
         {[](Installation& at) { cutShort(at.program.systemRoot() + "/phonebook.txt"); }, damaged},
         {[](Installation& at) { cutShort(at.program.systemRoot() + "/credentials.txt"); }, damaged},
-        {[](Installation& at) { std::filesystem::remove(at.program.directory() + "/" + at.program.remoteAccessLibrary()); },
+        {[](Installation& at) { std::filesystem::remove(at.program.remoteAccessLibrary()); },
          warning("RASAPI32.DLL エラー")},
     };
     for (std::size_t i = 0; i < cases.size(); ++i) {

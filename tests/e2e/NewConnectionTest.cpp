@@ -327,7 +327,7 @@ TEST(NewConnection, TextsTooLongForTheirFieldsAreRefusedNeverCut) {
 TEST(NewConnection, WithoutTheRemoteAccessLibraryNoModemIsOffered) {
     Program program;
     provide(program, "CTMENU.csv", kMenu);
-    std::filesystem::remove(program.directory() + "/" + program.remoteAccessLibrary());
+    std::filesystem::remove(program.remoteAccessLibrary());
     auto outcome = program.run(submit("a") + "answer OK\nclose\n");
     EXPECT_THAT(messages(outcome), ElementsAre(warning("モデムが選択されていません")));
     EXPECT_EQ(outcome.transcript.back(), "exit 0");

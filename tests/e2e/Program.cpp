@@ -24,8 +24,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Wine's 64-bit loader (the 32-bit one cannot run here).
-constexpr const char* kWine = "/usr/lib/wine/wine64";
+// Wine's loader for the build's architecture (make windows-test names it).
+std::string wineLoader() {
+    const char* loader = std::getenv("WINE");
+    return loader != nullptr && *loader != '\0' ? loader : "/usr/lib/wine/wine";
+}
 
 // Every Wine process of a case: the build tree's own prefix, made before the
 // tests start, and a Japanese Windows (code page 932), which Kivora is for.
@@ -83,6 +86,20 @@ void addKivoraValues(const KivoraKey& key, const std::string& query, std::vector
 
 }  // namespace
 
+// The prefix's system folder, where the program binds its rasapi32.dll: each
+// build's prefix is of its own architecture, so it is system32 for both.
+fs::path wineSystemFolder(const std::string& windowsBuild) {
+    return fs::path(windowsBuild) / "wineprefix/drive_c/windows/system32";
+}
+
+// Replaced by a rename, never rewritten in place: a Wine process of the case
+// before may still have the old one mapped.
+void installLibrary(const fs::path& library, const fs::path& to) {
+    const fs::path next = to.string() + ".next";
+    fs::copy_file(library, next, fs::copy_options::overwrite_existing);
+    fs::rename(next, to);
+}
+
 std::string windowsBuild() {
     const char* tree = std::getenv("KIVORA_E2E_WINDOWS");
     return tree != nullptr && *tree != '\0' ? fs::absolute(tree).string() : std::string();
@@ -90,9 +107,10 @@ std::string windowsBuild() {
 
 Program::Program() : windowsBuild_(testsupport::windowsBuild()) {
     if (!windowsBuild_.empty()) {
-        // The stand-in service beside the program, as librasapi32.so is on Linux.
+        // The stand-in service in the system folder, where the program
+        // looks for the system's own.
         fs::copy_file(fs::path(windowsBuild_) / "bin" / "kivora.exe", directory_.file("kivora.exe"));
-        fs::copy_file(fs::path(windowsBuild_) / "standin" / "rasapi32.dll", directory_.file("rasapi32.dll"));
+        installLibrary(fs::path(windowsBuild_) / "standin" / "rasapi32.dll", remoteAccessLibrary());
         // Kivora's journals live in the user's application-data folder, which
         // on Linux is in this program's own system root but under Wine is the
         // prefix's, shared by every case: each program starts without them,
@@ -115,13 +133,17 @@ void Program::addFile(const std::string& name, const std::string& bytes) {
 void Program::addDirectory(const std::string& name) { fs::create_directory(directory_.file(name)); }
 
 std::string Program::remoteAccessLibrary() const {
-    return windowsBuild_.empty() ? "librasapi32.so" : "rasapi32.dll";
+    return windowsBuild_.empty() ? directory_.file("librasapi32.so")
+                                 : (wineSystemFolder(windowsBuild_) / "rasapi32.dll").string();
+}
+
+std::string Program::fakeRemoteAccessLibrary(const std::string& variant) const {
+    return windowsBuild_.empty() ? std::string(KIVORA_FAKERAS_DIR) + "/" + variant + "/librasapi32.so"
+                                 : windowsBuild_ + "/fakeras/" + variant + "/rasapi32.dll";
 }
 
 void Program::useFakeRemoteAccessLibrary(const std::string& variant) {
-    const fs::path library = windowsBuild_.empty() ? fs::path(KIVORA_FAKERAS_DIR) / variant / "librasapi32.so"
-                                                   : fs::path(windowsBuild_) / "fakeras" / variant / "rasapi32.dll";
-    fs::copy_file(library, directory_.file(remoteAccessLibrary()), fs::copy_options::overwrite_existing);
+    installLibrary(fakeRemoteAccessLibrary(variant), remoteAccessLibrary());
 }
 
 std::string Program::journalFolder() const {
@@ -230,7 +252,7 @@ int Program::start(const std::string& script, const std::map<std::string, std::s
     for (std::string& entry : entries) envp.push_back(entry.data());
     envp.push_back(nullptr);
 
-    std::string executable = windowsBuild_.empty() ? directory_.file("kivora") : kWine;
+    std::string executable = windowsBuild_.empty() ? directory_.file("kivora") : wineLoader();
     std::vector<std::string> words{executable};
     if (!windowsBuild_.empty()) words.push_back(directory_.file("kivora.exe"));
     words.insert(words.end(), arguments.begin(), arguments.end());
@@ -269,10 +291,11 @@ AnotherKivora::AnotherKivora(const Program& program) {
     const std::string holder = build + "/tests/hold-mutex.exe";
     const std::string held = scratch_.file("held");
     const std::vector<std::string> environment = wineEnvironment(build);
+    const std::string wine = wineLoader();
     holder_ = fork();
     if (holder_ == 0) {
         for (const std::string& setting : environment) putenv(const_cast<char*>(setting.c_str()));
-        execl(kWine, kWine, holder.c_str(), "Kivora.Setup", ("Z:" + held).c_str(), static_cast<char*>(nullptr));
+        execl(wine.c_str(), wine.c_str(), holder.c_str(), "Kivora.Setup", ("Z:" + held).c_str(), static_cast<char*>(nullptr));
         _exit(127);
     }
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
@@ -290,7 +313,7 @@ AnotherKivora::~AnotherKivora() {
 }
 
 std::string Program::wineTool(const std::vector<std::string>& arguments) const {
-    std::vector<std::string> argv{kWine};
+    std::vector<std::string> argv{wineLoader()};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
     return runProcess(argv, {{}, wineEnvironment(windowsBuild_)}).out;
 }

@@ -13,7 +13,7 @@ namespace testsupport {
 
 // The Windows build tree named by KIVORA_E2E_WINDOWS (make windows-test):
 // the cases then run its kivora.exe under Wine, with the stand-in
-// rasapi32.dll beside it. Empty for the Linux program.
+// rasapi32.dll in the prefix's system folder. Empty for the Linux program.
 std::string windowsBuild();
 
 struct Outcome {
@@ -25,8 +25,9 @@ struct Outcome {
 
 class Program {
 public:
-    // Copies build/bin/kivora (and librasapi32.so when it was built), or
-    // kivora.exe and rasapi32.dll, into a fresh directory.
+    // Copies build/bin/kivora (and librasapi32.so when it was built) into a
+    // fresh directory, or kivora.exe there and rasapi32.dll into the prefix's
+    // system folder.
     Program();
 
     const std::string& directory() const { return directory_.path(); }
@@ -34,10 +35,12 @@ public:
     const std::string& systemRoot() const { return systemRoot_.path(); }
     void addFile(const std::string& name, const std::string& bytes);
     void addDirectory(const std::string& name);
-    // The remote-access library's file name beside the program.
+    // The remote-access library the program binds: beside it on Linux, in
+    // the system folder under Wine.
     std::string remoteAccessLibrary() const;
-    // Puts the fake remote-access library VARIANT (full, no-hangup,
-    // no-optional) beside the program in place of the stand-in service.
+    // The fake remote-access library VARIANT (full, no-hangup, no-optional).
+    std::string fakeRemoteAccessLibrary(const std::string& variant) const;
+    // Puts that fake in place of the stand-in service.
     void useFakeRemoteAccessLibrary(const std::string& variant);
     // The folder of Kivora's journals (the user's local application data).
     std::string journalFolder() const;

@@ -23,15 +23,18 @@ protected:
 
     HWND control(const ui::Dialog& dialog, int id) const { return GetDlgItem(backend_.windowOf(&dialog), id); }
 
+    // Windows' callback convention, which a lambda's function lacks on 32-bit Windows.
+    static BOOL CALLBACK keepIfBalloon(HWND window, LPARAM found) {
+        wchar_t name[32] = {};
+        GetClassNameW(window, name, 32);
+        if (std::wstring(name) == TOOLTIPS_CLASSW) *reinterpret_cast<HWND*>(found) = window;
+        return TRUE;
+    }
+
     // The text of the balloon this thread shows, empty when none shows.
     static std::wstring balloonText() {
         HWND balloon = nullptr;
-        EnumThreadWindows(GetCurrentThreadId(), [](HWND window, LPARAM found) {
-            wchar_t name[32] = {};
-            GetClassNameW(window, name, 32);
-            if (std::wstring(name) == TOOLTIPS_CLASSW) *reinterpret_cast<HWND*>(found) = window;
-            return TRUE;
-        }, reinterpret_cast<LPARAM>(&balloon));
+        EnumThreadWindows(GetCurrentThreadId(), keepIfBalloon, reinterpret_cast<LPARAM>(&balloon));
         wchar_t text[128] = {};
         TTTOOLINFOW tool{};
         tool.cbSize = TTTOOLINFOW_V2_SIZE;

@@ -6,6 +6,7 @@
 #include "DialogNavigation.h"
 #include "UserInput.h"
 #include "Win32Backend.h"
+#include "Win32DialogTemplate.h"
 
 #include <commctrl.h>
 #include <imm.h>
@@ -17,84 +18,8 @@ namespace ui {
 
 namespace {
 
-// The predefined window classes' atoms, as dialog templates name them.
-constexpr WORD kButtonClass = 0x0080;
-constexpr WORD kEditClass = 0x0081;
-constexpr WORD kStaticClass = 0x0082;
-constexpr WORD kComboBoxClass = 0x0085;
 constexpr int kIconSize = 32;
 constexpr UINT_PTR kBalloonTimer = 1;
-
-WORD classOf(ControlKind kind) {
-    switch (kind) {
-    case ControlKind::Edit: return kEditClass;
-    case ControlKind::PushButton:
-    case ControlKind::CheckBox:
-    case ControlKind::RadioButton:
-    case ControlKind::GroupBox: return kButtonClass;
-    case ControlKind::DropDownList: return kComboBoxClass;
-    case ControlKind::Static:
-    case ControlKind::Picture:
-    case ControlKind::IconStatic: break;
-    }
-    return kStaticClass;
-}
-
-// A DLGTEMPLATE and its DLGITEMTEMPLATEs laid out in memory as a resource
-// compiler lays them out: 16-bit words, each item on a 32-bit boundary.
-class TemplateWriter {
-public:
-    void word(WORD value) { words_.push_back(value); }
-    void dword(DWORD value) {
-        word(LOWORD(value));
-        word(HIWORD(value));
-    }
-    void text(const std::wstring& value) {
-        for (wchar_t c : value) word(static_cast<WORD>(c));
-        word(0);
-    }
-    void alignToDword() {
-        if (words_.size() % 2 != 0) word(0);
-    }
-    const DLGTEMPLATE* data() const { return reinterpret_cast<const DLGTEMPLATE*>(words_.data()); }
-
-private:
-    std::vector<WORD> words_;
-};
-
-TemplateWriter buildTemplate(const DialogTemplate& source) {
-    TemplateWriter writer;
-    // Shown when the dialog says so, not on creation.
-    writer.dword((source.style & ~WS_VISIBLE) | DS_SETFONT | DS_CENTER);
-    writer.dword(source.extendedStyle);
-    writer.word(static_cast<WORD>(source.controls.size()));
-    writer.word(0);
-    writer.word(0);
-    writer.word(static_cast<WORD>(source.width));
-    writer.word(static_cast<WORD>(source.height));
-    writer.word(0);  // no menu
-    writer.word(0);  // the dialog class
-    writer.text(Win32Backend::toWide(source.caption));
-    writer.word(static_cast<WORD>(source.font.pointSize));
-    writer.text(Win32Backend::toWide(source.font.face));
-    for (const ControlTemplate& control : source.controls) {
-        writer.alignToDword();
-        DWORD style = (control.style & ~WS_VISIBLE) | WS_CHILD;
-        if (control.kind == ControlKind::DropDownList) style |= CBS_OWNERDRAWFIXED | CBS_HASSTRINGS;
-        writer.dword(style);
-        writer.dword(0);
-        writer.word(static_cast<WORD>(control.rect.left));
-        writer.word(static_cast<WORD>(control.rect.top));
-        writer.word(static_cast<WORD>(control.rect.width));
-        writer.word(static_cast<WORD>(control.rect.height));
-        writer.word(static_cast<WORD>(control.id));
-        writer.word(0xFFFF);
-        writer.word(classOf(control.kind));
-        writer.text(Win32Backend::toWide(control.text));
-        writer.word(0);  // no creation data
-    }
-    return writer;
-}
 
 std::wstring windowText(HWND window) {
     std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
@@ -152,9 +77,9 @@ HBITMAP bitmapOf(const Image& image) {
 }  // namespace
 
 Win32WindowView::Win32WindowView(Win32Backend& backend, Dialog& dialog) : backend_(backend), dialog_(dialog) {
-    const TemplateWriter writer = buildTemplate(dialog.dialogTemplate());
+    const Win32DialogTemplate dialogTemplate(dialog.dialogTemplate());
     HWND owner = (dialog.extendedStyle() & WS_EX_APPWINDOW) ? nullptr : backend.windowOf(dialog.owner());
-    window_ = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), writer.data(), owner, dialogProcedure,
+    window_ = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), dialogTemplate.data(), owner, dialogProcedure,
                                          reinterpret_cast<LPARAM>(this));
     // Without a window the view shows nothing, and a modal run ends at once.
     controls_.resize(dialog.controlCount(), nullptr);
