@@ -174,15 +174,19 @@ bool parsePeer(std::string text, PeerDocument& peer, std::string& reason) {
         }
         peer.options.push_back(std::move(option));
     }
-    // Kivora's own lines: comments to pppd, read line by line.
+    peer.isDefaultAlias = peer.text.rfind("#kivora-default\n", 0) == 0 ||
+                          peer.text.find("\n#kivora-default\n") != std::string::npos;
+    return findOwnLines(peer.text, peer.ownLines, reason);
+}
+
+bool findOwnLines(std::string_view all, std::vector<OwnLine>& lines, std::string& reason) {
+    lines.clear();
     size_t pos = 0;
-    const std::string& all = peer.text;
     while (pos < all.size()) {
         size_t end = all.find('\n', pos);
-        end = end == std::string::npos ? all.size() : end + 1;
-        std::string_view line(all.data() + pos, end - pos);
+        end = end == std::string_view::npos ? all.size() : end + 1;
+        std::string_view line = all.substr(pos, end - pos);
         while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
-        if (line == "#kivora-default") peer.isDefaultAlias = true;
         for (const char* key : {"kivora-account", "kivora"}) {
             const std::string prefix = std::string("#") + key + " ";
             if (line.rfind(prefix, 0) != 0) continue;
@@ -192,8 +196,7 @@ bool parsePeer(std::string text, PeerDocument& peer, std::string& reason) {
                 reason = "a line of Kivora's own is not FIELD=VALUE: " + std::string(line);
                 return false;
             }
-            peer.ownLines.push_back({pos, end, key, std::string(rest.substr(0, equals)),
-                                     std::string(rest.substr(equals + 1))});
+            lines.push_back({pos, end, key, std::string(rest.substr(0, equals)), std::string(rest.substr(equals + 1))});
             break;
         }
         pos = end;
@@ -201,10 +204,39 @@ bool parsePeer(std::string text, PeerDocument& peer, std::string& reason) {
     return true;
 }
 
+std::string withOwnLines(std::string_view text, const std::vector<OwnLine>& own, std::string_view key,
+                         const std::string& lines) {
+    TextEdit edit(text);
+    bool placed = false;
+    for (const OwnLine& line : own) {
+        if (line.key != key) continue;
+        edit.replace(line.begin, line.end, placed ? "" : lines);
+        placed = true;
+    }
+    if (!placed && !lines.empty()) {
+        size_t at = 0;
+        while (at < text.size() && text[at] == '#') {
+            const size_t end = text.find('\n', at);
+            if (end == std::string_view::npos) break;
+            at = end + 1;
+        }
+        edit.replace(at, at, lines);
+    }
+    return edit.result();
+}
+
+std::string ownLinesText(std::string_view text, const std::vector<OwnLine>& own, std::string_view key) {
+    std::string out;
+    for (const OwnLine& line : own) {
+        if (line.key == key) out.append(text.substr(line.begin, line.end - line.begin));
+    }
+    return out;
+}
+
 bool parseChat(std::string text, ChatDocument& chat, std::string& reason) {
     chat = ChatDocument();
     chat.text = std::move(text);
-    if (!splitChatWords(chat.text, chat.words, reason)) return false;
+    if (!splitChatWords(chat.text, chat.words, reason) || !findOwnLines(chat.text, chat.ownLines, reason)) return false;
     // Expect and send strings alternate; a keyword and its argument stand
     // in the place of an expect string and its reply.
     bool send = false;

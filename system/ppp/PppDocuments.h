@@ -41,6 +41,27 @@ private:
     std::vector<Replacement> replacements_;
 };
 
+// Kivora's own comment lines in a peer or a chat script: "#kivora
+// FIELD=VALUE" for the entry's fields, "#kivora-account FIELD=VALUE" for its
+// account's; pppd and chat read them as comments.
+struct OwnLine {
+    size_t begin;
+    size_t end;  // past its line break
+    std::string key;    // "kivora" or "kivora-account"
+    std::string field;
+    std::string value;  // as written (comment text)
+};
+
+// False, with the reason, for a line of Kivora's own that is not
+// FIELD=VALUE.
+bool findOwnLines(std::string_view text, std::vector<OwnLine>& lines, std::string& reason);
+// The text with the own lines of `key` replaced by `lines` where the first
+// of them was, or after the comment lines that open the text.
+std::string withOwnLines(std::string_view text, const std::vector<OwnLine>& own, std::string_view key,
+                         const std::string& lines);
+// The own lines of `key` as they stand.
+std::string ownLinesText(std::string_view text, const std::vector<OwnLine>& own, std::string_view key);
+
 // An option of a peer file and where its words are.
 struct PeerOption {
     std::string name;
@@ -61,17 +82,8 @@ struct PeerDocument {
     // The device the peer dials on (the last word naming a serial port).
     std::optional<size_t> deviceWord;
 
-    // Kivora's own comment lines: "#kivora FIELD=VALUE" for the entry's
-    // fields, "#kivora-account FIELD=VALUE" for the account's; and the
-    // marker of the default-connection peer.
-    struct OwnLine {
-        size_t begin;
-        size_t end;  // past its line break
-        std::string key;   // "kivora" or "kivora-account"
-        std::string field;
-        std::string value;  // as written (comment text)
-    };
     std::vector<OwnLine> ownLines;
+    // The default peer Kivora writes: a "#kivora-default" line.
     bool isDefaultAlias = false;
 };
 
@@ -89,6 +101,7 @@ struct ChatDocument {
     std::string text;
     std::vector<ChatWord> words;
     std::optional<size_t> dialWord;
+    std::vector<OwnLine> ownLines;
 };
 
 bool parseChat(std::string text, ChatDocument& chat, std::string& reason);

@@ -127,11 +127,22 @@ RASENTRYA foreignEntry(const PeerState& state) {
     return entry;
 }
 
-// The lines of Kivora's own that keep an entry's fields and its account's.
-std::string recordLines(const RASENTRYA& entry) {
+// The fields kept in the chat script rather than the peer: the number,
+// which a migration changes, then changes one file alone.
+bool keptWithChat(const RecordField& field) {
+    return field.offset == offsetof(RASENTRYA, szAreaCode) || field.offset == offsetof(RASENTRYA, szLocalPhoneNumber);
+}
+
+enum class RecordPart { Peer, Chat, Whole };
+
+// The lines of Kivora's own that keep an entry's fields.
+std::string recordLines(const RASENTRYA& entry, RecordPart part = RecordPart::Whole) {
     std::string out;
     for (const RecordField& field : entryFields()) {
         if (field.offset == offsetof(RASENTRYA, dwSize) || isEmptyField(field, &entry)) continue;
+        if ((part == RecordPart::Peer && keptWithChat(field)) || (part == RecordPart::Chat && !keptWithChat(field))) {
+            continue;
+        }
         out += std::string("#kivora ") + field.name + "=" + commentText(formatField(field, &entry)) + "\n";
     }
     return out;
@@ -147,29 +158,6 @@ std::string accountLines(const RASDIALPARAMSA& fields) {
     return out;
 }
 
-// Replaces the own lines of `key` by `lines`, where the first of them was,
-// or at the top of the peer.
-std::string withOwnLines(const PeerDocument& document, const char* key, const std::string& lines) {
-    TextEdit edit(document.text);
-    bool placed = false;
-    for (const PeerDocument::OwnLine& own : document.ownLines) {
-        if (own.key != key) continue;
-        edit.replace(own.begin, own.end, placed ? "" : lines);
-        placed = true;
-    }
-    if (!placed && !lines.empty()) {
-        // After the comment lines that open the file.
-        size_t at = 0;
-        while (at < document.text.size() && document.text[at] == '#') {
-            const size_t end = document.text.find('\n', at);
-            if (end == std::string::npos) break;
-            at = end + 1;
-        }
-        edit.replace(at, at, lines);
-    }
-    return edit.result();
-}
-
 std::string peerHeader(const std::string& peer) {
     return "# Kivora: the dial-up connection " + peer + " (dial it with: pon " + shellQuote(peer) + ")\n"
            "# The lines starting with #kivora keep the entry's settings for Kivora; pppd reads them as comments.\n";
@@ -180,7 +168,7 @@ std::string connectLine(const std::string& chatScript) {
 }
 
 std::string newPeerText(const std::string& peer, const RASENTRYA& entry) {
-    std::string text = peerHeader(peer) + recordLines(entry);
+    std::string text = peerHeader(peer) + recordLines(entry, RecordPart::Peer);
     const std::string port = portOf(textOf(entry.szDeviceName));
     if (!port.empty()) text += quoteOptionWord(port) + "\n";
     text += "115200\n";
@@ -194,13 +182,14 @@ std::string newPeerText(const std::string& peer, const RASENTRYA& entry) {
     return text;
 }
 
-std::string newChatText(const std::string& peer, const DialCommand& dial) {
-    return "# Kivora: the chat script of the dial-up connection " + peer + "; its ATD line dials.\n"
+std::string newChatText(const std::string& peer, const RASENTRYA& entry) {
+    return "# Kivora: the chat script of the dial-up connection " + peer + "; its ATD line dials.\n" +
+           recordLines(entry, RecordPart::Chat) +
            "ABORT BUSY ABORT 'NO CARRIER' ABORT VOICE ABORT 'NO DIALTONE' ABORT 'NO DIAL TONE' ABORT 'NO ANSWER' "
            "ABORT DELAYED\n"
            "'' ATZ\n"
            "OK-AT-OK " +
-           dialWordFor(dial) + "\nCONNECT \\d\\c\n";
+           dialWordFor(dialOf(entry)) + "\nCONNECT \\d\\c\n";
 }
 
 bool isDefaultAliasFile(const std::string& peer) {
@@ -208,24 +197,33 @@ bool isDefaultAliasFile(const std::string& peer) {
     bool present = false;
     std::string text;
     if (!readFileAt(local(peerPath(peer)), present, text, "the peer").ok() || !present) return false;
-    return text.find("\n#kivora-default\n") != std::string::npos || text.rfind("#kivora-default\n", 0) == 0;
+    PeerDocument document;
+    std::string reason;
+    return parsePeer(std::move(text), document, reason) && document.isDefaultAlias;
 }
 
 Status parseRecorded(const PeerState& state, RASENTRYA& entry, bool& found) {
     found = false;
     std::memset(&entry, 0, sizeof entry);
     entry.dwSize = sizeof(RASENTRYA);
-    for (const PeerDocument::OwnLine& own : state.document.ownLines) {
-        if (own.key != "kivora") continue;
-        found = true;
-        const RecordField* field = findField(entryFields(), own.field);
-        std::string value, why;
-        if (field == nullptr || field->offset == offsetof(RASENTRYA, dwSize)) {
-            return damagedFile(peerPath(state.peer), "an unknown field " + own.field + " in a line of Kivora's own");
+    auto read = [&](const std::vector<OwnLine>& lines, const std::string& path) -> Status {
+        for (const OwnLine& own : lines) {
+            if (own.key != "kivora") continue;
+            found = true;
+            const RecordField* field = findField(entryFields(), own.field);
+            std::string value, why;
+            if (field == nullptr || field->offset == offsetof(RASENTRYA, dwSize)) {
+                return damagedFile(path, "an unknown field " + own.field + " in a line of Kivora's own");
+            }
+            if (!fromCommentText(own.value, value) || !parseField(*field, value, &entry, why)) {
+                return damagedFile(path, own.field + ": " + (why.empty() ? "not a value Kivora wrote" : why));
+            }
         }
-        if (!fromCommentText(own.value, value) || !parseField(*field, value, &entry, why)) {
-            return damagedFile(peerPath(state.peer), own.field + ": " + (why.empty() ? "not a value Kivora wrote" : why));
-        }
+        return {};
+    };
+    if (Status status = read(state.document.ownLines, peerPath(state.peer)); !status.ok()) return status;
+    if (state.chat) {
+        if (Status status = read(state.chat->ownLines, state.chatRealPath); !status.ok()) return status;
     }
     if (found) {
         if (Status valid = standin::ras::checkEntryProperties(entry); !valid.ok()) {
@@ -238,7 +236,7 @@ Status parseRecorded(const PeerState& state, RASENTRYA& entry, bool& found) {
 Status parseAccountFields(PeerState& state) {
     std::memset(&state.accountFields, 0, sizeof state.accountFields);
     state.accountFields.dwSize = sizeof(RASDIALPARAMSA);
-    for (const PeerDocument::OwnLine& own : state.document.ownLines) {
+    for (const OwnLine& own : state.document.ownLines) {
         if (own.key != "kivora-account") continue;
         const bool known = std::any_of(std::begin(kAccountFields), std::end(kAccountFields),
                                        [&own](const char* name) { return own.field == name; });
@@ -367,14 +365,19 @@ Status listPeers(std::vector<std::string>& peers) {
         }
         return failure(ERROR_CANNOT_OPEN_PHONEBOOK, "cannot read " + folder + ": " + std::strerror(errno));
     }
+    std::vector<std::pair<std::string, std::string>> named;
     while (dirent* file = readdir(dir)) {
         std::string entryName;
         if (!entryNameForPeer(file->d_name, entryName)) continue;
-        peers.emplace_back(file->d_name);
+        named.emplace_back(std::move(entryName), file->d_name);
     }
     closedir(dir);
-    std::sort(peers.begin(), peers.end());
-    std::erase_if(peers, [](const std::string& peer) { return isDefaultAliasFile(peer); });
+    // Peers have no order of their own: they are listed by their entry
+    // names, CP932 byte by byte.
+    std::sort(named.begin(), named.end());
+    for (auto& [entryName, peer] : named) {
+        if (!isDefaultAliasFile(peer)) peers.push_back(std::move(peer));
+    }
     return {};
 }
 
@@ -508,7 +511,7 @@ Status planEntry(const std::string& peer, const PeerState* existing, const RASEN
     const std::optional<NameServers> servers = nameServersOf(entry);
     if (existing == nullptr) {
         changes.put(peerPath(peer), newPeerText(peer, entry), FileMode::Private);
-        changes.put(chatScriptPath(peer), newChatText(peer, dialOf(entry)), FileMode::Private);
+        changes.put(chatScriptPath(peer), newChatText(peer, entry), FileMode::Private);
         if (servers) {
             changes.put(resolvPath(peer), withNameServers("", *servers), FileMode::Public);
         } else {
@@ -538,14 +541,14 @@ Status planEntry(const std::string& peer, const PeerState* existing, const RASEN
             return failure(ERROR_CANNOT_OPEN_PHONEBOOK, "the chat script " + state.chatRealPath +
                                                             " has no dial command (a send string ATD...) to change");
         } else if (!state.chatRealPath.empty()) {
-            chatText = newChatText(peer, dial);
+            chatText = newChatText(peer, entry);
         } else if (state.document.has("connect")) {
             return failure(ERROR_CANNOT_OPEN_PHONEBOOK,
                            "the connect line of " + peerPath(peer) + " runs no chat script Kivora can read, so the "
                            "number it dials cannot be changed");
         } else {
             peerEdit.append(connectLine(chatScriptPath(peer)));
-            chatText = newChatText(peer, dial);
+            chatText = newChatText(peer, entry);
         }
         chatChanged = true;
     }
@@ -583,12 +586,24 @@ Status planEntry(const std::string& peer, const PeerState* existing, const RASEN
     }
     if (fixed && !state.document.has("ipparam")) peerEdit.append("ipparam " + quoteOptionWord(peer));
 
-    // Kivora's lines keep what pppd's cannot, whenever they are needed.
+    // Kivora's lines keep what pppd's cannot, whenever they are needed: the
+    // number's fields in the chat script, the others in the peer.
     std::string peerText = peerEdit.result();
     PeerState edited;
     if (Status status = reparse(state, peerText, chatText, resolvText, edited); !status.ok()) return status;
     if (state.recorded ? !sameEntry(*state.recorded, entry) : !sameEntry(entryOf(edited), entry)) {
-        peerText = withOwnLines(edited.document, "kivora", recordLines(entry));
+        const bool withChat = edited.chat.has_value();
+        const std::string peerLines = recordLines(entry, withChat ? RecordPart::Peer : RecordPart::Whole);
+        if (ownLinesText(peerText, edited.document.ownLines, "kivora") != peerLines) {
+            peerText = withOwnLines(peerText, edited.document.ownLines, "kivora", peerLines);
+        }
+        if (withChat) {
+            const std::string chatLines = recordLines(entry, RecordPart::Chat);
+            if (ownLinesText(edited.chat->text, edited.chat->ownLines, "kivora") != chatLines) {
+                chatText = withOwnLines(edited.chat->text, edited.chat->ownLines, "kivora", chatLines);
+                chatChanged = true;
+            }
+        }
     }
 
     if (peerText != state.document.text) changes.put(peerPath(peer), peerText, FileMode::Private);
@@ -628,7 +643,7 @@ Status planAccount(const PeerState& state, const Secrets& secrets, const Account
     if (std::memcmp(&account.fields, &state.accountFields, sizeof account.fields) != 0) {
         PeerDocument edited;
         if (!parsePeer(peerText, edited, reason)) return damagedFile(peerPath(state.peer), reason);
-        peerText = withOwnLines(edited, "kivora-account", accountLines(account.fields));
+        peerText = withOwnLines(peerText, edited.ownLines, "kivora-account", accountLines(account.fields));
     }
     if (peerText != state.document.text) changes.put(peerPath(state.peer), peerText, FileMode::Private);
 

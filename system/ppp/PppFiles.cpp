@@ -4,6 +4,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <stdio.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -12,7 +13,11 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <map>
+#include <mutex>
 #include <set>
+#include <thread>
+#include <unordered_map>
 
 namespace ppp {
 
@@ -20,41 +25,33 @@ namespace {
 
 constexpr const char* kStepFile = "/var/lib/kivora/ppp-step";
 constexpr const char* kLockFile = "/var/lib/kivora/ppp.lock";
-constexpr const char* kTemporaryPrefix = ".kivora-tmp-";
+constexpr const char* kSparePrefix = ".kivora-spare-";
 constexpr const char* kStepHeader = "kivora-ppp-step 1\n";
-
-// The folders the service writes into, where a killed writer's temporaries
-// may be left.
-const char* const kWrittenFolders[] = {kPeersDir, kChatScriptsDir, "/etc/ppp", kResolvDir};
+constexpr const char* kNoStep = "kivora-ppp-step 1\nnone\n";
 
 std::string folderOf(const std::string& path) {
     const size_t slash = path.rfind('/');
     return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
 }
 
-bool writeAll(int fd, std::string_view data) {
+bool writeAll(int fd, std::string_view data, off_t offset = 0) {
     while (!data.empty()) {
-        const ssize_t n = write(fd, data.data(), data.size());
+        const ssize_t n = pwrite(fd, data.data(), data.size(), offset);
         if (n < 0) {
             if (errno == EINTR) continue;
             return false;
         }
         data.remove_prefix(static_cast<size_t>(n));
+        offset += n;
     }
     return true;
-}
-
-void syncFolder(const std::string& folder) {
-    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        fsync(fd);
-        close(fd);
-    }
 }
 
 // mkdir -p for the folders of a path below the root (the root itself is the
 // caller's).
 bool makeFolders(const std::string& realFolder, mode_t mode) {
+    struct stat st {};
+    if (stat(local(realFolder).c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return true;
     std::string path = root();
     size_t pos = 0;
     while (pos < realFolder.size()) {
@@ -65,13 +62,6 @@ bool makeFolders(const std::string& realFolder, mode_t mode) {
         if (mkdir(path.c_str(), mode) != 0 && errno != EEXIST) return false;
     }
     return true;
-}
-
-std::atomic<unsigned> temporaryCounter{0};
-
-std::string temporaryBeside(const std::string& localPath) {
-    return folderOf(localPath) + "/" + kTemporaryPrefix + std::to_string(getpid()) + "-" +
-           std::to_string(temporaryCounter++);
 }
 
 // 64-bit FNV-1a, as the stand-in's journals use.
@@ -86,111 +76,201 @@ std::string checksumOf(std::string_view bytes) {
     return text;
 }
 
-// Writes `content` into a new file `temporary`, with the mode it keeps and
-// the owner of the file it replaces, flushed to disk.
-bool writeTemporary(const std::string& temporary, const std::string& target, const std::string& content,
-                    FileMode wanted) {
+// How a file is written: the mode it keeps and the owner of the file it
+// replaces; a secret one is never readable by others.
+struct Ownership {
+    mode_t mode;
+    uid_t owner;
+    gid_t group;
+    bool keepOwner;
+};
+
+Ownership ownershipFor(const std::string& target, FileMode wanted) {
     struct stat existing {};
-    const bool replaces = lstat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode);
-    mode_t mode = static_cast<mode_t>(wanted);
-    if (replaces) mode = wanted == FileMode::Secret ? (existing.st_mode & 0600) | 0600 : existing.st_mode & 07777;
-    // Created with its final mode (a secret one never open to others, even
-    // under umask 000); the umask can only have narrowed it, and fchmod
-    // gives back what the old file had.
-    const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-    if (fd < 0) return false;
-    bool ok = fchmod(fd, mode) == 0;
-    if (ok && replaces && (existing.st_uid != geteuid() || existing.st_gid != getegid())) {
-        // Only root may give a file away; anyone else keeps their own.
-        if (fchown(fd, existing.st_uid, existing.st_gid) != 0 && geteuid() == 0) ok = false;
+    if (lstat(target.c_str(), &existing) != 0 || !S_ISREG(existing.st_mode)) {
+        return {static_cast<mode_t>(wanted), 0, 0, false};
     }
-    ok = ok && writeAll(fd, content) && fsync(fd) == 0;
-    const int saved = errno;
-    if (close(fd) != 0 && ok) return false;
-    errno = saved;
-    return ok;
+    const mode_t mode = wanted == FileMode::Secret ? 0600 : existing.st_mode & 07777;
+    return {mode, existing.st_uid, existing.st_gid, existing.st_uid != geteuid() || existing.st_gid != getegid()};
 }
 
-struct RecordedRename {
-    std::string temporary;
-    std::string target;
-};
-
-struct RecordedStep {
-    std::vector<RecordedRename> renames;
-    std::vector<std::string> removals;
-};
-
-std::string serializeStep(const RecordedStep& step) {
-    std::string out = kStepHeader;
-    for (const RecordedRename& rename : step.renames) {
-        out += "rename " + std::to_string(rename.temporary.size()) + " " + std::to_string(rename.target.size()) +
-               "\n" + rename.temporary + rename.target + "\n";
+// The new content of a file is written into a spare file beside it, which
+// then trades places with it (renameat2's RENAME_EXCHANGE): readers see the
+// old file or the new one, never a part of either. The old one stays as the
+// next spare, so that changing a file frees no inode and no block; freeing
+// them, on some file systems, costs more than the change.
+//
+// A spare is written in place: its mode is set before its new content is
+// (so that a secret never stands in a file others may read, even under
+// umask 000), and it is cut to the new length. Returns the open file, or -1.
+int writeSpare(const std::string& spare, std::string_view content, const Ownership& ownership) {
+    const int fd = open(spare.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, ownership.mode);
+    if (fd < 0) return -1;
+    struct stat st {};
+    bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && fchmod(fd, ownership.mode) == 0;
+    // Only root may give a file away; anyone else keeps their own.
+    if (ok && (st.st_uid != ownership.owner || st.st_gid != ownership.group) && ownership.keepOwner &&
+        fchown(fd, ownership.owner, ownership.group) != 0 && geteuid() == 0) {
+        ok = false;
     }
-    for (const std::string& removal : step.removals) {
-        out += "remove " + std::to_string(removal.size()) + "\n" + removal + "\n";
+    ok = ok && writeAll(fd, content) && ftruncate(fd, static_cast<off_t>(content.size())) == 0;
+    if (ok) return fd;
+    const int saved = errno;
+    close(fd);
+    errno = saved;
+    return -1;
+}
+
+// Flushes the files' data to disk, all at once, so that a step of three
+// files costs about what one costs. Closes them. False, with errno, when any
+// flush failed.
+bool flushAndClose(const std::vector<int>& files) {
+    std::atomic<int> failed{0};
+    auto flush = [&failed](int fd) {
+        if (fdatasync(fd) != 0) failed = errno;
+    };
+    std::vector<std::thread> others;
+    for (size_t i = 1; i < files.size(); ++i) others.emplace_back(flush, files[i]);
+    if (!files.empty()) flush(files[0]);
+    for (std::thread& other : others) other.join();
+    for (int fd : files) {
+        if (close(fd) != 0 && failed == 0) failed = errno;
+    }
+    errno = failed;
+    return failed == 0;
+}
+
+// Puts the spare in the file's place: exchanged with the old file, or
+// renamed when there is none (or the file system cannot exchange).
+bool placeSpare(const std::string& spare, const std::string& target) {
+    if (renameat2(AT_FDCWD, spare.c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE) == 0) return true;
+    if (errno != ENOENT && errno != EINVAL && errno != ENOSYS) return false;
+    return std::rename(spare.c_str(), target.c_str()) == 0;
+}
+
+// An old secret stays in its spare no longer than the step that replaced it.
+void blankSpare(const std::string& spare) {
+    const int fd = open(spare.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) return;
+    struct stat st {};
+    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
+        writeAll(fd, std::string(static_cast<size_t>(st.st_size), '\0'));
+    }
+    close(fd);
+}
+
+// One file of a step: the spare that takes its place with the content of
+// the checksum, or its removal.
+struct StepFile {
+    std::string target;  // local paths
+    std::string spare;
+    std::string checksum;
+    bool remove = false;
+};
+
+// The record of a step, written (and flushed with the spares) before the
+// first file changes, lets the next call finish a step that a kill or a
+// crash cut off: each file is looked at, so finishing twice is finishing
+// once. The record is rewritten in place, to "none" once the step is done:
+// a record cut short by a kill, its checksum wrong, is one whose step never
+// began.
+std::string serializeStep(const std::vector<StepFile>& files) {
+    std::string out = kStepHeader;
+    for (const StepFile& file : files) {
+        if (file.remove) {
+            out += "remove " + std::to_string(file.target.size()) + "\n" + file.target + "\n";
+        } else {
+            out += "place " + std::to_string(file.spare.size()) + " " + std::to_string(file.target.size()) + " " +
+                   file.checksum + "\n" + file.spare + file.target + "\n";
+        }
     }
     return out + "end " + checksumOf(out) + "\n";
 }
 
-bool parseStep(std::string_view text, RecordedStep& step) {
+bool parseStep(std::string_view text, std::vector<StepFile>& files) {
     const size_t endLine = text.rfind("end ");
     if (text.substr(0, std::strlen(kStepHeader)) != kStepHeader || endLine == std::string_view::npos ||
         text.substr(endLine) != "end " + checksumOf(text.substr(0, endLine)) + "\n") {
         return false;
     }
     size_t pos = std::strlen(kStepHeader);
-    auto number = [&](char stop, size_t& value) {
+    auto word = [&](char stop, std::string& value) {
         const size_t end = text.find(stop, pos);
-        if (end == std::string_view::npos || end == pos) return false;
-        value = std::strtoul(std::string(text.substr(pos, end - pos)).c_str(), nullptr, 10);
+        if (end == std::string_view::npos || end == pos || end > endLine) return false;
+        value = std::string(text.substr(pos, end - pos));
         pos = end + 1;
         return true;
     };
     while (pos < endLine) {
-        if (text.compare(pos, 7, "rename ") == 0) {
+        StepFile file;
+        std::string a, b;
+        if (text.compare(pos, 7, "remove ") == 0) {
             pos += 7;
-            size_t a = 0, b = 0;
-            if (!number(' ', a) || !number('\n', b) || pos + a + b + 1 > endLine) return false;
-            step.renames.push_back({std::string(text.substr(pos, a)), std::string(text.substr(pos + a, b))});
-            pos += a + b + 1;
-        } else if (text.compare(pos, 7, "remove ") == 0) {
-            pos += 7;
-            size_t a = 0;
-            if (!number('\n', a) || pos + a + 1 > endLine) return false;
-            step.removals.emplace_back(text.substr(pos, a));
-            pos += a + 1;
+            if (!word('\n', a)) return false;
+            const size_t length = std::strtoul(a.c_str(), nullptr, 10);
+            if (pos + length + 1 > endLine) return false;
+            file.remove = true;
+            file.target = std::string(text.substr(pos, length));
+            pos += length + 1;
+        } else if (text.compare(pos, 6, "place ") == 0) {
+            pos += 6;
+            if (!word(' ', a) || !word(' ', b) || !word('\n', file.checksum)) return false;
+            const size_t spareLength = std::strtoul(a.c_str(), nullptr, 10);
+            const size_t targetLength = std::strtoul(b.c_str(), nullptr, 10);
+            if (pos + spareLength + targetLength + 1 > endLine) return false;
+            file.spare = std::string(text.substr(pos, spareLength));
+            file.target = std::string(text.substr(pos + spareLength, targetLength));
+            pos += spareLength + targetLength + 1;
         } else {
             return false;
         }
+        files.push_back(std::move(file));
     }
     return true;
 }
 
-void applyStep(const RecordedStep& step) {
-    std::set<std::string> folders;
-    for (const RecordedRename& rename : step.renames) {
-        // Done already when its temporary is gone.
-        std::rename(rename.temporary.c_str(), rename.target.c_str());
-        folders.insert(folderOf(rename.target));
-    }
-    for (const std::string& removal : step.removals) {
-        unlink(removal.c_str());
-        folders.insert(folderOf(removal));
-    }
-    for (const std::string& folder : folders) syncFolder(folder);
+// Files read, kept while they are the same file (inode, size, change and
+// modification times): a call then costs a stat per file.
+struct CachedFile {
+    dev_t device;
+    ino_t inode;
+    off_t size;
+    timespec modified;
+    timespec changed;
+    std::string content;
+};
+std::mutex cacheMutex;
+// Made on first use and never destroyed: the library's constructor and
+// destructor read files outside the lifetime of its static objects.
+std::unordered_map<std::string, CachedFile>& cache() {
+    static auto* files = new std::unordered_map<std::string, CachedFile>;
+    return *files;
 }
 
-void removeStaleTemporaries() {
-    for (const char* folder : kWrittenFolders) {
-        DIR* dir = opendir(local(folder).c_str());
-        if (dir == nullptr) continue;
-        while (dirent* entry = readdir(dir)) {
-            if (std::strncmp(entry->d_name, kTemporaryPrefix, std::strlen(kTemporaryPrefix)) == 0) {
-                unlinkat(dirfd(dir), entry->d_name, 0);
-            }
+bool sameTime(const timespec& a, const timespec& b) { return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec; }
+
+bool sameFile(const CachedFile& cached, const struct stat& st) {
+    return cached.device == st.st_dev && cached.inode == st.st_ino && cached.size == st.st_size &&
+           sameTime(cached.modified, st.st_mtim) && sameTime(cached.changed, st.st_ctim);
+}
+
+// The content's checksum, or empty when the file cannot be read.
+std::string checksumOfFile(const std::string& path) {
+    bool present = false;
+    std::string content;
+    if (!readFileAt(path, present, content, "a file").ok() || !present) return {};
+    return checksumOf(content);
+}
+
+// Finishes the step of a record; each file is changed only if it does not
+// hold its new content yet.
+void finishStep(const std::vector<StepFile>& files) {
+    for (const StepFile& file : files) {
+        if (file.remove) {
+            unlink(file.target.c_str());
+        } else if (checksumOfFile(file.target) != file.checksum && checksumOfFile(file.spare) == file.checksum) {
+            placeSpare(file.spare, file.target);
         }
-        closedir(dir);
     }
 }
 
@@ -238,6 +318,16 @@ Status writeFailure(const std::string& path, int error) {
 Status readFileAt(const std::string& localPath, bool& present, std::string& content, const char* what) {
     present = false;
     content.clear();
+    struct stat seen {};
+    if (lstat(localPath.c_str(), &seen) == 0 && S_ISREG(seen.st_mode)) {
+        std::lock_guard guard(cacheMutex);
+        auto it = cache().find(localPath);
+        if (it != cache().end() && sameFile(it->second, seen)) {
+            content = it->second.content;
+            present = true;
+            return {};
+        }
+    }
     const int fd = open(localPath.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         const int error = errno;
@@ -278,6 +368,10 @@ Status readFileAt(const std::string& localPath, bool& present, std::string& cont
     }
     close(fd);
     present = true;
+    if (static_cast<off_t>(content.size()) == st.st_size) {
+        std::lock_guard guard(cacheMutex);
+        cache()[localPath] = {st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim, content};
+    }
     return {};
 }
 
@@ -293,50 +387,79 @@ const std::string* FileChanges::pending(const std::string& realPath) const {
 }
 
 Status FileChanges::commit() {
-    RecordedStep step;
-    auto discard = [&step]() {
-        for (const RecordedRename& rename : step.renames) unlink(rename.temporary.c_str());
+    std::vector<StepFile> files;
+    std::vector<int> open;
+    std::vector<std::string> secretSpares;
+    std::map<std::string, int> sparesUsed;  // per folder
+    auto discard = [&open]() {
+        for (int fd : open) close(fd);
+        open.clear();
     };
+    // Every new content is written first: a file that cannot be written (no
+    // right, a read-only or a full disk) fails the call with nothing changed.
     for (const auto& [realPath, change] : changes_) {
-        const std::string target = local(realPath);
+        StepFile file;
+        file.target = local(realPath);
         if (change.remove) {
-            if (kindOf(target) != FileKind::Missing) step.removals.push_back(target);
+            file.remove = true;
+            if (kindOf(file.target) != FileKind::Missing) files.push_back(std::move(file));
             continue;
         }
         // A folder pppd's package makes is made if missing (a name-server
         // folder, or a test root).
+        const std::string folder = folderOf(file.target);
         if (!makeFolders(folderOf(realPath), 0755)) {
             const int error = errno;
             discard();
-            return writeFailure(folderOf(target), error);
+            return writeFailure(folder, error);
         }
-        const std::string temporary = temporaryBeside(target);
-        if (!writeTemporary(temporary, target, change.content, change.mode)) {
+        file.spare = folder + "/" + kSparePrefix + std::to_string(sparesUsed[folder]++);
+        file.checksum = checksumOf(change.content);
+        const int fd = writeSpare(file.spare, change.content, ownershipFor(file.target, change.mode));
+        if (fd < 0) {
             const int error = errno;
-            unlink(temporary.c_str());
             discard();
-            return writeFailure(target, error);
+            return writeFailure(file.target, error);
         }
-        step.renames.push_back({temporary, target});
+        open.push_back(fd);
+        if (change.mode == FileMode::Secret) secretSpares.push_back(file.spare);
+        files.push_back(std::move(file));
     }
-    if (step.renames.size() + step.removals.size() == 0) return {};
-    // One file changes atomically by its rename alone; several are recorded
-    // first, so that a kill midway is finished by the next call.
-    const bool recorded = step.renames.size() + step.removals.size() > 1;
+    if (files.empty()) return {};
+    // Several files are one step: its record is flushed with their spares.
+    const bool recorded = files.size() > 1;
+    const std::string stepFile = local(kStepFile);
     if (recorded) {
-        const std::string stepFile = local(kStepFile);
-        const std::string temporary = temporaryBeside(stepFile);
-        if (!writeTemporary(temporary, stepFile, serializeStep(step), FileMode::Secret) ||
-            std::rename(temporary.c_str(), stepFile.c_str()) != 0) {
+        const int fd = writeSpare(stepFile, serializeStep(files), {0600, 0, 0, false});
+        if (fd < 0) {
             const int error = errno;
-            unlink(temporary.c_str());
             discard();
             return writeFailure(stepFile, error);
         }
-        syncFolder(folderOf(stepFile));
+        open.push_back(fd);
     }
-    applyStep(step);
-    if (recorded) unlink(local(kStepFile).c_str());
+    const bool flushed = flushAndClose(open);
+    const int error = errno;
+    open.clear();
+    auto recordNoStep = [&stepFile]() {
+        const int fd = writeSpare(stepFile, kNoStep, {0600, 0, 0, false});
+        if (fd >= 0) close(fd);
+    };
+    if (!flushed) {
+        // Not begun: the record goes back to none.
+        if (recorded) recordNoStep();
+        return writeFailure(files.front().target, error);
+    }
+    for (const StepFile& file : files) {
+        if (file.remove) {
+            if (unlink(file.target.c_str()) != 0 && errno != ENOENT && !recorded) return writeFailure(file.target, errno);
+        } else if (!placeSpare(file.spare, file.target)) {
+            // The record stays: the next call finishes the step.
+            return writeFailure(file.target, errno);
+        }
+    }
+    if (recorded) recordNoStep();
+    for (const std::string& spare : secretSpares) blankSpare(spare);
     return {};
 }
 
@@ -357,7 +480,13 @@ bool ensureStateDir() {
     return chmod(path.c_str(), 0700) == 0 || errno == EPERM;
 }
 
-bool recordedStepPending() { return kindOf(local(kStepFile)) != FileKind::Missing; }
+bool recordedStepPending() {
+    bool present = false;
+    std::string text;
+    std::vector<StepFile> files;
+    return readFileAt(local(kStepFile), present, text, "the ppp service's step record").ok() && present &&
+           parseStep(text, files) && !files.empty();
+}
 
 Status finishRecordedStep() {
     const std::string stepFile = local(kStepFile);
@@ -366,17 +495,19 @@ Status finishRecordedStep() {
     if (Status status = readFileAt(stepFile, present, text, "the ppp service's step record"); !status.ok()) {
         return status;
     }
-    if (present) {
-        RecordedStep step;
-        if (!parseStep(text, step)) {
-            return failure(ERROR_CANNOT_OPEN_PHONEBOOK,
-                           "the record of an unfinished change " + stepFile +
-                               " is damaged and was left as it is; nothing is changed until it is mended or removed");
-        }
-        applyStep(step);
-        if (unlink(stepFile.c_str()) != 0) return writeFailure(stepFile, errno);
+    std::vector<StepFile> files;
+    if (!present || !parseStep(text, files) || files.empty()) return {};
+    finishStep(files);
+    const int fd = writeSpare(stepFile, kNoStep, {0600, 0, 0, false});
+    if (fd < 0 || fdatasync(fd) != 0) {
+        const int error = errno;
+        if (fd >= 0) close(fd);
+        return writeFailure(stepFile, error);
     }
-    removeStaleTemporaries();
+    close(fd);
+    for (const StepFile& file : files) {
+        if (!file.remove && folderOf(file.target) == folderOf(local(kPapSecrets))) blankSpare(file.spare);
+    }
     return {};
 }
 

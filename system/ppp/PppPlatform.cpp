@@ -22,7 +22,12 @@ constexpr const char* kAppliedDefault = "/var/lib/kivora/ppp-default";
 constexpr const char* kDefaultKey = "SOFTWARE\\Microsoft\\RAS AutoDial\\Default";
 constexpr const char* kDefaultValue = "DefaultInternet";
 
-std::string privateState;
+// Made on first use and never destroyed: the library's constructor and
+// destructor run outside the lifetime of its static objects.
+std::string& privateState() {
+    static auto* path = new std::string;
+    return *path;
+}
 
 // A REGEDIT4 string: "\\" is a backslash and "\"" a quote; the trail byte
 // of a double-byte character is never an escape.
@@ -140,15 +145,15 @@ void placePlatformState() {
     std::string pattern = std::string(temporary != nullptr && *temporary != '\0' ? temporary : "/tmp") +
                           "/kivora-unprivileged-XXXXXX";
     if (mkdtemp(pattern.data()) == nullptr) return;
-    privateState = pattern;
-    setenv("KIVORA_SYSTEM", privateState.c_str(), 1);
+    privateState() = pattern;
+    setenv("KIVORA_SYSTEM", privateState().c_str(), 1);
 }
 
 void removePrivatePlatformState() {
-    if (privateState.empty()) return;
+    if (privateState().empty()) return;
     std::error_code error;
-    std::filesystem::remove_all(privateState, error);
-    privateState.clear();
+    std::filesystem::remove_all(privateState(), error);
+    privateState().clear();
 }
 
 }  // namespace ppp

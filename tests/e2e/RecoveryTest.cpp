@@ -33,18 +33,46 @@ std::vector<std::string> messages(const Outcome& outcome) {
     return lines;
 }
 
+// Over the ppp service: the peers made once through the service, then
+// their files laid down afresh as they were.
+void preparePeers(const Program& program, int count) {
+    namespace fs = std::filesystem;
+    const fs::path etc = program.systemRoot() + "/etc";
+    const fs::path made = program.directory() + "/etc-" + std::to_string(count);
+    fs::remove_all(etc);
+    // What a killed run recorded belongs to the files it had.
+    fs::remove(program.stateRoot() + "/ppp-step");
+    if (fs::exists(made)) {
+        fs::copy(made, etc, fs::copy_options::recursive);
+        return;
+    }
+    SystemTool sys(program.systemRoot());
+    for (int i = 0; i < count; ++i) {
+        const std::string name = "e" + std::to_string(i);
+        sys({"put", name, "szLocalPhoneNumber=03-5550-1234", "szDeviceName=m"});
+        sys({"credentials", name, "u" + std::to_string(i) + "@old.example", "pw"});
+    }
+    fs::copy(etc, made, fs::copy_options::recursive);
+}
+
 // A provider retiring 03-5550-1234 for 0570-000-111, and `count` entries
 // dialling it; a migration script confirming every one of them.
 std::string prepare(const Program& program, int count) {
     testsupport::writeFile(program.directory() + "/ISP_INF.csv",
                            "DialupDomain,@new.example\r\nDefaultTelNumber,0570-000-111\r\n");
     testsupport::writeFile(program.directory() + "/APGEN.csv", "x,03-5550-1234\r\n");
-    std::string phonebook, credentials, script = "click 1001\n";
+    std::string script = "click 1001\n";
+    for (int i = 0; i < count; ++i) script += "click 1\n";
+    script += "answer OK\n";
+    if (testsupport::overPpp()) {
+        preparePeers(program, count);
+        return script;
+    }
+    std::string phonebook, credentials;
     for (int i = 0; i < count; ++i) {
         const std::string name = "e" + std::to_string(i);
         phonebook += "[" + name + "]\nszLocalPhoneNumber=03-5550-1234\nszDeviceType=modem\nszDeviceName=m\n";
         credentials += "[" + name + "]\nszUserName=u" + std::to_string(i) + "@old.example\nszPassword=pw\n";
-        script += "click 1\n";
     }
     // The store's journals would replay the last run's changes on the files.
     for (const char* file : {"phonebook.journal", "credentials.journal"}) {
@@ -52,21 +80,21 @@ std::string prepare(const Program& program, int count) {
     }
     testsupport::writeFile(program.systemRoot() + "/phonebook.txt", phonebook);
     testsupport::writeFile(program.systemRoot() + "/credentials.txt", credentials);
-    return script + "answer OK\n";
+    return script;
 }
 
 // Number and user name of an entry, read in this process from the service.
 std::pair<std::string, std::string> numberAndUser(const std::string& name) {
     DWORD size = 0;
-    rastest::ras().RasGetEntryPropertiesA(nullptr, name.c_str(), nullptr, &size, nullptr, nullptr);
+    rastest::service().RasGetEntryPropertiesA(nullptr, name.c_str(), nullptr, &size, nullptr, nullptr);
     std::vector<RASENTRYA> entry(size / sizeof(RASENTRYA) + 1);
     entry[0].dwSize = size;
-    EXPECT_EQ(rastest::ras().RasGetEntryPropertiesA(nullptr, name.c_str(), entry.data(), &size, nullptr, nullptr), 0u);
+    EXPECT_EQ(rastest::service().RasGetEntryPropertiesA(nullptr, name.c_str(), entry.data(), &size, nullptr, nullptr), 0u);
     RASDIALPARAMSA params{};
     params.dwSize = sizeof params;
     std::snprintf(params.szEntryName, sizeof params.szEntryName, "%s", name.c_str());
     BOOL hasPassword = FALSE;
-    EXPECT_EQ(rastest::ras().RasGetEntryDialParamsA(nullptr, &params, &hasPassword), 0u);
+    EXPECT_EQ(rastest::service().RasGetEntryDialParamsA(nullptr, &params, &hasPassword), 0u);
     return {entry[0].szLocalPhoneNumber, params.szUserName};
 }
 

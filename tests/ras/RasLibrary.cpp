@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace rastest {
@@ -19,10 +20,10 @@ void bind(void* library, const char* name, Pointer& entry) {
     if (entry == nullptr) ADD_FAILURE() << "librasapi32.so does not export " << name;
 }
 
-RasFunctionTable load() {
+RasFunctionTable load(const char* path = KIVORA_BIN_DIR "/librasapi32.so") {
     RasFunctionTable table;
     // Kept loaded for the life of the test program.
-    void* library = dlopen(KIVORA_BIN_DIR "/librasapi32.so", RTLD_NOW | RTLD_LOCAL);
+    void* library = dlopen(path, RTLD_NOW | RTLD_LOCAL);
     if (library == nullptr) {
         ADD_FAILURE() << dlerror();
         return table;
@@ -54,6 +55,13 @@ void copy(CHAR (&field)[N], const std::string& text) {
 
 const RasFunctionTable& ras() {
     static const RasFunctionTable table = load();
+    return table;
+}
+
+const RasFunctionTable& service() {
+    const char* ppp = std::getenv("KIVORA_E2E_PPP");
+    if (ppp == nullptr || *ppp == '\0') return ras();
+    static const RasFunctionTable table = load(KIVORA_PPP_DIR "/librasapi32.so");
     return table;
 }
 
