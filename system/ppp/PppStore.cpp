@@ -28,8 +28,15 @@ using ppp::ServiceLock;
 std::mutex storeMutex;
 
 // A reader never sees half of a change a killed writer recorded: the next
-// lock finishes it first (when the reader may write at all).
+// lock finishes it first (when the reader may write at all). The first call
+// of a process also gives the default-connection value its meaning, should
+// the program that set it have ended before its library was unloaded.
 void finishPendingChange() {
+    static bool defaultApplied = false;
+    if (!defaultApplied) {
+        defaultApplied = true;
+        ppp::applyDefaultConnection();
+    }
     if (!ppp::recordedStepPending()) return;
     ServiceLock lock;
 }
@@ -80,6 +87,7 @@ Status writeEntry(std::string_view name, const RASENTRYA& properties) {
 }
 
 Status editEntry(std::string_view name, const std::function<void(RASENTRYA&)>& change) {
+    finishPendingChange();
     std::string peer;
     if (Status valid = ppp::peerNameFor(name, peer); !valid.ok()) return valid;
     std::lock_guard guard(storeMutex);
@@ -109,6 +117,7 @@ Status editEntry(std::string_view name, const std::function<void(RASENTRYA&)>& c
 }
 
 Status deleteEntry(std::string_view name) {
+    finishPendingChange();
     std::lock_guard guard(storeMutex);
     ServiceLock lock;
     if (!lock.status().ok()) return lock.status();
@@ -165,6 +174,7 @@ Status writeDialParams(std::string_view name, const RASDIALPARAMSA& params, bool
             return failure(ERROR_INVALID_PARAMETER, std::string(field.name) + " has no terminating NUL");
         }
     }
+    finishPendingChange();
     std::lock_guard guard(storeMutex);
     ServiceLock lock;
     if (!lock.status().ok()) return lock.status();

@@ -51,6 +51,8 @@ public:
     std::string stateRoot() const;
     // The modems the system offers, as the form lists them.
     std::vector<std::string> modems() const;
+    // Over the ppp service, its fake modems, in that order.
+    const FakeModem& fakeModem(size_t index) const { return *fakeModems_.at(index); }
     void addFile(const std::string& name, const std::string& bytes);
     void addDirectory(const std::string& name);
     // The remote-access library's file name beside the program.

@@ -11,7 +11,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <dlfcn.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -363,14 +362,16 @@ TEST(PppService, NamesThatCannotBePeersAreRefusedAndNamesCompareWithoutRegardToC
     EXPECT_THAT(filesBelow(root, "/etc/ppp/peers"), ElementsAre(::testing::Key("/etc/ppp/peers/isp")));
 }
 
-// The library as a program loads it and ends with it: its constructor and
-// destructor run.
+// The library as the program loads it and ends with it: LoadLibraryA and
+// FreeLibrary, which tell its DllMain.
 void loadAndUnloadTheService(const testsupport::TempDir& scratch) {
-    const std::string copy = scratch.file("librasapi32.so");
-    fs::copy_file(KIVORA_PPP_DIR "/librasapi32.so", copy, fs::copy_options::overwrite_existing);
-    void* library = dlopen(copy.c_str(), RTLD_NOW | RTLD_LOCAL);
-    ASSERT_NE(library, nullptr) << dlerror();
-    dlclose(library);
+    // A file of its own each time: a library may stay mapped after its free.
+    static int loads = 0;
+    const std::string copy = scratch.file("librasapi32-" + std::to_string(++loads) + ".so");
+    fs::copy_file(KIVORA_PPP_DIR "/librasapi32.so", copy);
+    HMODULE library = LoadLibraryA(copy.c_str());
+    ASSERT_NE(library, nullptr);
+    EXPECT_TRUE(FreeLibrary(library));
 }
 
 TEST(PppService, TheDefaultConnectionValueMakesProviderCallTheEntryAndKeepsTheFormerOne) {
