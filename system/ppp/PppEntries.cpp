@@ -8,6 +8,8 @@
 #include <dirent.h>
 
 #include <algorithm>
+#include <map>
+#include <mutex>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -295,13 +297,16 @@ Status reparse(const PeerState& base, const std::string& peerText, const std::op
     return parseAccountFields(state);
 }
 
+// An entry of the account itself: for its client and its server, or (the
+// form Kivora writes) for every client and its own server: the peer's user
+// then lives in its "user" line alone, and a new user name changes no
+// secrets file. A line for every server belongs to others too, unless the
+// peer names no server.
 bool isOursFor(const SecretEntry& entry, std::string_view client, std::string_view server) {
-    return entry.secret && entry.client == client && (server.empty() ? entry.server == "*" : entry.server == server);
+    return entry.secret && (entry.client == client || (entry.client == "*" && !server.empty())) &&
+           (server.empty() ? entry.server == "*" : entry.server == server);
 }
 
-// The account's line in one secrets file: the one pppd takes, when it is
-// the account's own (a line for every client or every server belongs to
-// others too).
 constexpr size_t kNoLine = static_cast<size_t>(-1);
 
 size_t accountLine(const SecretsDocument& secrets, std::string_view client, std::string_view server) {
@@ -404,13 +409,57 @@ Status findPeer(std::string_view entryName, std::string& peer) {
                    "there is no entry named " + standin::ras::forDisplay(entryName) + " (no peer " + local(peerPath(wanted)) + ")");
 }
 
+namespace {
+
+// Peers read, kept parsed while their files do not change: the program
+// reads each entry several times around each change.
+std::mutex peersMutex;
+std::map<std::string, PeerState>& parsedPeers() {
+    static auto* peers = new std::map<std::string, PeerState>;
+    return *peers;
+}
+
+bool sameAsParsed(const PeerState& kept, const std::string& peerText) {
+    if (kept.document.text != peerText) return false;
+    bool present = false;
+    std::string text;
+    if (!kept.chatRealPath.empty()) {
+        if (!readFileAt(local(kept.chatRealPath), present, text, "the chat script").ok()) return false;
+        if (present != kept.chat.has_value() || (present && text != kept.chat->text)) return false;
+    }
+    if (!readFileAt(local(kept.resolvRealPath), present, text, "the name-server file").ok()) return false;
+    return present == kept.resolvText.has_value() && (!present || text == *kept.resolvText);
+}
+
+Status parsePeerFiles(const std::string& peer, std::string text, PeerState& state);
+
+}  // namespace
+
 Status loadPeer(const std::string& peer, PeerState& state) {
-    state = PeerState();
-    state.peer = peer;
     bool present = false;
     std::string text;
     if (Status status = readFileAt(local(peerPath(peer)), present, text, "the peer"); !status.ok()) return status;
     if (!present) return failure(ERROR_CANNOT_FIND_PHONEBOOK_ENTRY, "the peer " + peerPath(peer) + " went away");
+    {
+        std::lock_guard guard(peersMutex);
+        auto kept = parsedPeers().find(local(peerPath(peer)));
+        if (kept != parsedPeers().end() && sameAsParsed(kept->second, text)) {
+            state = kept->second;
+            return {};
+        }
+    }
+    if (Status status = parsePeerFiles(peer, std::move(text), state); !status.ok()) return status;
+    std::lock_guard guard(peersMutex);
+    parsedPeers()[local(peerPath(peer))] = state;
+    return {};
+}
+
+namespace {
+
+Status parsePeerFiles(const std::string& peer, std::string text, PeerState& state) {
+    bool present = false;
+    state = PeerState();
+    state.peer = peer;
     std::string reason;
     if (!parsePeer(std::move(text), state.document, reason)) return damagedFile(peerPath(peer), reason);
     findChatScript(state);
@@ -442,6 +491,8 @@ Status loadPeer(const std::string& peer, PeerState& state) {
     if (found) state.recorded = recorded;
     return parseAccountFields(state);
 }
+
+}  // namespace
 
 RASENTRYA entryOf(const PeerState& state) {
     RASENTRYA entry = state.recorded ? *state.recorded : foreignEntry(state);
@@ -479,14 +530,25 @@ RASENTRYA entryOf(const PeerState& state) {
 }
 
 Status loadSecrets(Secrets& secrets) {
-    for (auto [document, path] : {std::pair{&secrets.pap, kPapSecrets}, std::pair{&secrets.chap, kChapSecrets}}) {
+    static std::mutex parsedMutex;
+    static auto* parsed = new std::map<std::string, std::shared_ptr<const SecretsDocument>>;
+    for (auto [document, path] : {std::pair{&secrets.papFile, kPapSecrets}, std::pair{&secrets.chapFile, kChapSecrets}}) {
         bool present = false;
         std::string text;
-        *document = SecretsDocument();
         if (Status status = readFileAt(local(path), present, text, "the secrets file"); !status.ok()) return status;
-        if (!present) continue;
-        std::string reason;
-        if (!parseSecrets(std::move(text), *document, reason)) return damagedFile(path, reason);
+        std::lock_guard guard(parsedMutex);
+        auto& kept = (*parsed)[local(path)];
+        if (kept && kept->present == present && kept->text == text) {
+            *document = kept;
+            continue;
+        }
+        auto fresh = std::make_shared<SecretsDocument>();
+        if (present) {
+            std::string reason;
+            if (!parseSecrets(std::move(text), *fresh, reason)) return damagedFile(path, reason);
+        }
+        kept = fresh;
+        *document = std::move(fresh);
     }
     return {};
 }
@@ -497,7 +559,7 @@ Account accountOf(const PeerState& state, const Secrets& secrets) {
     account.fields = state.accountFields;
     const std::string server = state.document.valueOf("remotename");
     if (account.user.empty()) return account;
-    for (const SecretsDocument* document : {&secrets.pap, &secrets.chap}) {
+    for (const SecretsDocument* document : {&secrets.pap(), &secrets.chap()}) {
         if (const std::optional<size_t> best = bestSecret(*document, account.user, server)) {
             account.password = *document->entries[*best].secret;
             break;
@@ -651,7 +713,7 @@ Status planAccount(const PeerState& state, const Secrets& secrets, const Account
     // when neither has.
     const std::string server = document.valueOf("remotename");
     const std::string lineServer = server.empty() ? "*" : server;
-    const SecretsDocument* documents[] = {&secrets.pap, &secrets.chap};
+    const SecretsDocument* documents[] = {&secrets.pap(), &secrets.chap()};
     const char* paths[] = {kPapSecrets, kChapSecrets};
     bool anyLine = false;
     for (const SecretsDocument* document : documents) {
@@ -679,8 +741,8 @@ Status planAccount(const PeerState& state, const Secrets& secrets, const Account
                 setWord(secretsFile.entries[old].firstWord, account.user);
                 setWord(secretsFile.entries[old].firstWord + 2, *account.password);
             } else if (!anyLine) {
-                std::string line = quoteOptionWord(account.user) + " " + quoteOptionWord(lineServer) + " " +
-                                   quoteOptionWord(*account.password);
+                std::string line = (server.empty() ? quoteOptionWord(account.user) : std::string("*")) + " " +
+                                   quoteOptionWord(lineServer) + " " + quoteOptionWord(*account.password);
                 if (!secretsFile.present) {
                     std::string text = secretsHeaderFor(paths[i]) + line + "\n";
                     changes.put(paths[i], text, FileMode::Secret);
@@ -705,7 +767,7 @@ void planRemoval(const PeerState& state, const Secrets& secrets, FileChanges& ch
     const std::string user = state.document.valueOf("user");
     const std::string server = state.document.valueOf("remotename");
     if (user.empty()) return;
-    for (auto [document, path] : {std::pair{&secrets.pap, kPapSecrets}, std::pair{&secrets.chap, kChapSecrets}}) {
+    for (auto [document, path] : {std::pair{&secrets.pap(), kPapSecrets}, std::pair{&secrets.chap(), kChapSecrets}}) {
         const size_t line = accountLine(*document, user, server);
         if (line == kNoLine) continue;
         TextEdit edit(document->text);

@@ -11,6 +11,7 @@
 #include "PppFiles.h"
 #include "ras.h"
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -63,9 +64,13 @@ struct Account {
     RASDIALPARAMSA fields;  // szPhoneNumber, szCallbackNumber, szDomain
 };
 
+// The two secrets files, parsed; kept parsed while they do not change, as
+// every call about an account reads both.
 struct Secrets {
-    SecretsDocument pap;
-    SecretsDocument chap;
+    std::shared_ptr<const SecretsDocument> papFile;
+    std::shared_ptr<const SecretsDocument> chapFile;
+    const SecretsDocument& pap() const { return *papFile; }
+    const SecretsDocument& chap() const { return *chapFile; }
 };
 Status loadSecrets(Secrets& secrets);
 Account accountOf(const PeerState& state, const Secrets& secrets);

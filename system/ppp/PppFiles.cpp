@@ -9,25 +9,26 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <map>
 #include <mutex>
 #include <set>
-#include <thread>
 #include <unordered_map>
 
 namespace ppp {
 
 namespace {
 
-constexpr const char* kStepFile = "/var/lib/kivora/ppp-step";
+constexpr const char* kJournalFile = "/var/lib/kivora/ppp.journal";
 constexpr const char* kLockFile = "/var/lib/kivora/ppp.lock";
 constexpr const char* kSparePrefix = ".kivora-spare-";
-constexpr const char* kStepHeader = "kivora-ppp-step 1\n";
-constexpr const char* kNoStep = "kivora-ppp-step 1\nnone\n";
+constexpr const char* kJournalMagic = "kivora-ppp-journal 1 ";
+constexpr const char* kDone = "done\n";
+// Past this size the journal is folded: the files flushed, the journal
+// emptied.
+constexpr off_t kJournalFoldSize = 256 * 1024;
 
 std::string folderOf(const std::string& path) {
     const size_t slash = path.rfind('/');
@@ -121,25 +122,6 @@ int writeSpare(const std::string& spare, std::string_view content, const Ownersh
     return -1;
 }
 
-// Flushes the files' data to disk, all at once, so that a step of three
-// files costs about what one costs. Closes them. False, with errno, when any
-// flush failed.
-bool flushAndClose(const std::vector<int>& files) {
-    std::atomic<int> failed{0};
-    auto flush = [&failed](int fd) {
-        if (fdatasync(fd) != 0) failed = errno;
-    };
-    std::vector<std::thread> others;
-    for (size_t i = 1; i < files.size(); ++i) others.emplace_back(flush, files[i]);
-    if (!files.empty()) flush(files[0]);
-    for (std::thread& other : others) other.join();
-    for (int fd : files) {
-        if (close(fd) != 0 && failed == 0) failed = errno;
-    }
-    errno = failed;
-    return failed == 0;
-}
-
 // Puts the spare in the file's place: exchanged with the old file, or
 // renamed when there is none (or the file system cannot exchange).
 bool placeSpare(const std::string& spare, const std::string& target) {
@@ -159,74 +141,155 @@ void blankSpare(const std::string& spare) {
     close(fd);
 }
 
-// One file of a step: the spare that takes its place with the content of
-// the checksum, or its removal.
+// One file of a step: its new content (placed through a spare), or its
+// removal.
 struct StepFile {
     std::string target;  // local paths
     std::string spare;
-    std::string checksum;
     bool remove = false;
+    std::string content;
+    Ownership ownership{};
 };
 
-// The record of a step, written (and flushed with the spares) before the
-// first file changes, lets the next call finish a step that a kill or a
-// crash cut off: each file is looked at, so finishing twice is finishing
-// once. The record is rewritten in place, to "none" once the step is done:
-// a record cut short by a kill, its checksum wrong, is one whose step never
-// began.
-std::string serializeStep(const std::vector<StepFile>& files) {
-    std::string out = kStepHeader;
-    for (const StepFile& file : files) {
-        if (file.remove) {
-            out += "remove " + std::to_string(file.target.size()) + "\n" + file.target + "\n";
-        } else {
-            out += "place " + std::to_string(file.spare.size()) + " " + std::to_string(file.target.size()) + " " +
-                   file.checksum + "\n" + file.spare + file.target + "\n";
-        }
-    }
-    return out + "end " + checksumOf(out) + "\n";
+// The service's journal, /var/lib/kivora/ppp.journal: every step, with the
+// whole content of each file it writes, is appended and flushed before the
+// first file changes, and marked done once all have. The files themselves
+// are not flushed one by one: the journal's one flush makes the step
+// durable, as the stand-in's journal does its change. A step a kill cut off
+// is finished by the next call; after a crash of the machine (the journal
+// names the boot it was written in) each file is laid down again from its
+// last step wherever it does not hold that. Once the journal outgrows
+// kJournalFoldSize, the file system is flushed and the journal emptied.
+const std::string& bootId() {
+    static const std::string* id = new std::string([] {
+        bool present = false;
+        std::string text;
+        readFileAt("/proc/sys/kernel/random/boot_id", present, text, "the boot id");
+        while (!text.empty() && text.back() == '\n') text.pop_back();
+        return text.empty() ? std::string("unknown") : text;
+    }());
+    return *id;
 }
 
-bool parseStep(std::string_view text, std::vector<StepFile>& files) {
-    const size_t endLine = text.rfind("end ");
-    if (text.substr(0, std::strlen(kStepHeader)) != kStepHeader || endLine == std::string_view::npos ||
-        text.substr(endLine) != "end " + checksumOf(text.substr(0, endLine)) + "\n") {
-        return false;
+std::string journalHeader() { return std::string(kJournalMagic) + bootId() + "\n"; }
+
+std::string serializeStep(const std::vector<StepFile>& files) {
+    std::string payload;
+    for (const StepFile& file : files) {
+        if (file.remove) {
+            payload += "remove " + std::to_string(file.target.size()) + "\n" + file.target + "\n";
+            continue;
+        }
+        payload += "put " + std::to_string(file.target.size()) + " " + std::to_string(file.ownership.mode) + " " +
+                   std::to_string(file.ownership.owner) + " " + std::to_string(file.ownership.group) + " " +
+                   (file.ownership.keepOwner ? "1 " : "0 ") + std::to_string(file.content.size()) + "\n" + file.target +
+                   file.content + "\n";
     }
-    size_t pos = std::strlen(kStepHeader);
-    auto word = [&](char stop, std::string& value) {
+    return "step " + std::to_string(payload.size()) + " " + checksumOf(payload) + "\n" + payload;
+}
+
+bool parsePayload(std::string_view text, std::vector<StepFile>& files) {
+    size_t pos = 0;
+    auto number = [&](char stop, unsigned long& value) {
         const size_t end = text.find(stop, pos);
-        if (end == std::string_view::npos || end == pos || end > endLine) return false;
-        value = std::string(text.substr(pos, end - pos));
+        if (end == std::string_view::npos || end == pos) return false;
+        value = std::strtoul(std::string(text.substr(pos, end - pos)).c_str(), nullptr, 10);
         pos = end + 1;
         return true;
     };
-    while (pos < endLine) {
+    while (pos < text.size()) {
         StepFile file;
-        std::string a, b;
+        unsigned long length = 0;
         if (text.compare(pos, 7, "remove ") == 0) {
             pos += 7;
-            if (!word('\n', a)) return false;
-            const size_t length = std::strtoul(a.c_str(), nullptr, 10);
-            if (pos + length + 1 > endLine) return false;
+            if (!number('\n', length) || pos + length + 1 > text.size()) return false;
             file.remove = true;
             file.target = std::string(text.substr(pos, length));
             pos += length + 1;
-        } else if (text.compare(pos, 6, "place ") == 0) {
-            pos += 6;
-            if (!word(' ', a) || !word(' ', b) || !word('\n', file.checksum)) return false;
-            const size_t spareLength = std::strtoul(a.c_str(), nullptr, 10);
-            const size_t targetLength = std::strtoul(b.c_str(), nullptr, 10);
-            if (pos + spareLength + targetLength + 1 > endLine) return false;
-            file.spare = std::string(text.substr(pos, spareLength));
-            file.target = std::string(text.substr(pos + spareLength, targetLength));
-            pos += spareLength + targetLength + 1;
+        } else if (text.compare(pos, 4, "put ") == 0) {
+            pos += 4;
+            unsigned long mode = 0, owner = 0, group = 0, keep = 0, size = 0;
+            if (!number(' ', length) || !number(' ', mode) || !number(' ', owner) || !number(' ', group) ||
+                !number(' ', keep) || !number('\n', size) || pos + length + size + 1 > text.size()) {
+                return false;
+            }
+            file.target = std::string(text.substr(pos, length));
+            file.content = std::string(text.substr(pos + length, size));
+            file.ownership = {static_cast<mode_t>(mode), static_cast<uid_t>(owner), static_cast<gid_t>(group), keep != 0};
+            pos += length + size + 1;
         } else {
             return false;
         }
         files.push_back(std::move(file));
     }
     return true;
+}
+
+struct JournalStep {
+    std::vector<StepFile> files;
+    bool done = false;
+};
+
+struct Journal {
+    std::string bootId;
+    std::vector<JournalStep> steps;
+    size_t goodSize = 0;  // the bytes up to the end of the last whole record
+};
+
+// False for a journal damaged before its last record (a last record cut
+// short by a kill while it was appended is a step that never began).
+bool parseJournal(std::string_view text, Journal& journal) {
+    const size_t headerEnd = text.find('\n');
+    if (text.rfind(kJournalMagic, 0) != 0 || headerEnd == std::string_view::npos) return text.empty();
+    journal.bootId = std::string(text.substr(std::strlen(kJournalMagic), headerEnd - std::strlen(kJournalMagic)));
+    size_t pos = headerEnd + 1;
+    journal.goodSize = pos;
+    while (pos < text.size()) {
+        if (text.compare(pos, 5, kDone) == 0 && !journal.steps.empty()) {
+            journal.steps.back().done = true;
+            pos += 5;
+            journal.goodSize = pos;
+            continue;
+        }
+        const size_t lineEnd = text.find('\n', pos);
+        if (text.compare(pos, 5, "step ") != 0 || lineEnd == std::string_view::npos) break;
+        const std::string line(text.substr(pos + 5, lineEnd - pos - 5));
+        const size_t blank = line.find(' ');
+        const size_t length = std::strtoul(line.c_str(), nullptr, 10);
+        if (blank == std::string::npos || lineEnd + 1 + length > text.size()) break;
+        const std::string_view payload = text.substr(lineEnd + 1, length);
+        JournalStep step;
+        if (line.substr(blank + 1) != checksumOf(payload) || !parsePayload(payload, step.files)) {
+            // Damage anywhere but in the last record is not a kill's.
+            return lineEnd + 1 + length >= text.size();
+        }
+        journal.steps.push_back(std::move(step));
+        pos = lineEnd + 1 + length;
+        journal.goodSize = pos;
+    }
+    return true;
+}
+
+// The content's checksum, or empty when the file cannot be read.
+std::string checksumOfFile(const std::string& path);
+
+// Lays a file down from its step: the spare (when it holds the content) or
+// a fresh one takes its place. Skipped when it holds the content already.
+bool layDownFromStep(const StepFile& file) {
+    if (file.remove) return unlink(file.target.c_str()) == 0 || errno == ENOENT;
+    const std::string wanted = checksumOf(file.content);
+    if (checksumOfFile(file.target) == wanted) return true;
+    if (file.spare.empty() || checksumOfFile(file.spare) != wanted) {
+        const std::string spare = folderOf(file.target) + "/" + kSparePrefix + "0";
+        const int fd = writeSpare(spare, file.content, file.ownership);
+        if (fd < 0 || fdatasync(fd) != 0) {
+            if (fd >= 0) close(fd);
+            return false;
+        }
+        close(fd);
+        return placeSpare(spare, file.target);
+    }
+    return placeSpare(file.spare, file.target);
 }
 
 // Files read, kept while they are the same file (inode, size, change and
@@ -254,7 +317,6 @@ bool sameFile(const CachedFile& cached, const struct stat& st) {
            sameTime(cached.modified, st.st_mtim) && sameTime(cached.changed, st.st_ctim);
 }
 
-// The content's checksum, or empty when the file cannot be read.
 std::string checksumOfFile(const std::string& path) {
     bool present = false;
     std::string content;
@@ -262,16 +324,31 @@ std::string checksumOfFile(const std::string& path) {
     return checksumOf(content);
 }
 
-// Finishes the step of a record; each file is changed only if it does not
-// hold its new content yet.
-void finishStep(const std::vector<StepFile>& files) {
-    for (const StepFile& file : files) {
-        if (file.remove) {
-            unlink(file.target.c_str());
-        } else if (checksumOfFile(file.target) != file.checksum && checksumOfFile(file.spare) == file.checksum) {
-            placeSpare(file.spare, file.target);
-        }
-    }
+bool appendToJournal(const std::string& text, bool flush) {
+    const std::string path = local(kJournalFile);
+    const int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0) return false;
+    struct stat st {};
+    bool ok = fstat(fd, &st) == 0;
+    // A journal begins with the boot it is written in.
+    if (ok && st.st_size == 0) ok = writeAll(fd, journalHeader(), 0);
+    ok = ok && ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size()) && (!flush || fdatasync(fd) == 0);
+    const int saved = errno;
+    close(fd);
+    errno = saved;
+    return ok;
+}
+
+// Empties the journal once every file it covers is on disk.
+bool foldJournal() {
+    const std::string path = local(kJournalFile);
+    const int fd = open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0) return errno == ENOENT;
+    bool ok = syncfs(fd) == 0 && ftruncate(fd, 0) == 0;
+    const int saved = errno;
+    close(fd);
+    errno = saved;
+    return ok;
 }
 
 }  // namespace
@@ -388,13 +465,8 @@ const std::string* FileChanges::pending(const std::string& realPath) const {
 
 Status FileChanges::commit() {
     std::vector<StepFile> files;
-    std::vector<int> open;
     std::vector<std::string> secretSpares;
     std::map<std::string, int> sparesUsed;  // per folder
-    auto discard = [&open]() {
-        for (int fd : open) close(fd);
-        open.clear();
-    };
     // Every new content is written first: a file that cannot be written (no
     // right, a read-only or a full disk) fails the call with nothing changed.
     for (const auto& [realPath, change] : changes_) {
@@ -408,63 +480,41 @@ Status FileChanges::commit() {
         // A folder pppd's package makes is made if missing (a name-server
         // folder, or a test root).
         const std::string folder = folderOf(file.target);
-        if (!makeFolders(folderOf(realPath), 0755)) {
-            const int error = errno;
-            discard();
-            return writeFailure(folder, error);
-        }
+        if (!makeFolders(folderOf(realPath), 0755)) return writeFailure(folder, errno);
         file.spare = folder + "/" + kSparePrefix + std::to_string(sparesUsed[folder]++);
-        file.checksum = checksumOf(change.content);
-        const int fd = writeSpare(file.spare, change.content, ownershipFor(file.target, change.mode));
-        if (fd < 0) {
-            const int error = errno;
-            discard();
-            return writeFailure(file.target, error);
-        }
-        open.push_back(fd);
+        file.content = change.content;
+        file.ownership = ownershipFor(file.target, change.mode);
+        const int fd = writeSpare(file.spare, change.content, file.ownership);
+        if (fd < 0) return writeFailure(file.target, errno);
+        close(fd);
         if (change.mode == FileMode::Secret) secretSpares.push_back(file.spare);
         files.push_back(std::move(file));
     }
     if (files.empty()) return {};
-    // Several files are one step: its record is flushed with their spares.
-    const bool recorded = files.size() > 1;
-    const std::string stepFile = local(kStepFile);
-    if (recorded) {
-        const int fd = writeSpare(stepFile, serializeStep(files), {0600, 0, 0, false});
-        if (fd < 0) {
-            const int error = errno;
-            discard();
-            return writeFailure(stepFile, error);
-        }
-        open.push_back(fd);
-    }
-    const bool flushed = flushAndClose(open);
-    const int error = errno;
-    open.clear();
-    auto recordNoStep = [&stepFile]() {
-        const int fd = writeSpare(stepFile, kNoStep, {0600, 0, 0, false});
-        if (fd >= 0) close(fd);
-    };
-    if (!flushed) {
-        // Not begun: the record goes back to none.
-        if (recorded) recordNoStep();
-        return writeFailure(files.front().target, error);
-    }
+    // The step, flushed, before any file takes its new place.
+    if (!appendToJournal(serializeStep(files), true)) return writeFailure(local(kJournalFile), errno);
     for (const StepFile& file : files) {
         if (file.remove) {
-            if (unlink(file.target.c_str()) != 0 && errno != ENOENT && !recorded) return writeFailure(file.target, errno);
+            unlink(file.target.c_str());
         } else if (!placeSpare(file.spare, file.target)) {
-            // The record stays: the next call finishes the step.
+            // Not marked done: the next call finishes the step.
             return writeFailure(file.target, errno);
         }
     }
-    if (recorded) recordNoStep();
+    appendToJournal(kDone, false);
     for (const std::string& spare : secretSpares) blankSpare(spare);
+    struct stat st {};
+    if (stat(local(kJournalFile).c_str(), &st) == 0 && st.st_size > kJournalFoldSize) foldJournal();
     return {};
 }
 
 bool ensureStateDir() {
     const std::string path = local(kStateDir);
+    // Made and narrowed once per process and root.
+    static std::mutex madeMutex;
+    static auto* made = new std::set<std::string>;
+    std::lock_guard guard(madeMutex);
+    if (made->count(path) != 0) return true;
     struct stat st {};
     if (stat(path.c_str(), &st) == 0) {
         if (!S_ISDIR(st.st_mode)) {
@@ -473,40 +523,91 @@ bool ensureStateDir() {
         }
         // It holds the program's journal, with passwords: root's alone.
         if ((st.st_mode & 077) != 0 && st.st_uid == geteuid()) chmod(path.c_str(), st.st_mode & 0700);
+        made->insert(path);
         return true;
     }
     if (!makeFolders("/var/lib", 0755)) return false;
     if (mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) return false;
-    return chmod(path.c_str(), 0700) == 0 || errno == EPERM;
+    if (chmod(path.c_str(), 0700) != 0 && errno != EPERM) return false;
+    made->insert(path);
+    return true;
 }
 
 bool recordedStepPending() {
-    bool present = false;
-    std::string text;
-    std::vector<StepFile> files;
-    return readFileAt(local(kStepFile), present, text, "the ppp service's step record").ok() && present &&
-           parseStep(text, files) && !files.empty();
+    // A step not yet marked done, or a journal of another boot: read the
+    // journal's first line and last bytes only, and not again while it is
+    // the journal last found so.
+    static std::mutex seenMutex;
+    static auto* clean = new std::map<std::string, CachedFile>;
+    const std::string path = local(kJournalFile);
+    struct stat now {};
+    if (lstat(path.c_str(), &now) != 0) return false;
+    {
+        std::lock_guard guard(seenMutex);
+        auto it = clean->find(path);
+        if (it != clean->end() && sameFile(it->second, now)) return false;
+    }
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0) return false;
+    struct stat st {};
+    char head[128] = {};
+    char tail[5] = {};
+    const bool read = fstat(fd, &st) == 0 && pread(fd, head, sizeof head - 1, 0) > 0 &&
+                      (st.st_size < 5 || pread(fd, tail, 5, st.st_size - 5) == 5);
+    close(fd);
+    if (!read || st.st_size == 0) return false;
+    const std::string header(head, strnlen(head, sizeof head));
+    const bool pending = header.rfind(journalHeader(), 0) != 0 ||
+                         (static_cast<size_t>(st.st_size) > journalHeader().size() && std::string_view(tail, 5) != kDone);
+    if (!pending) {
+        std::lock_guard guard(seenMutex);
+        (*clean)[path] = {st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim, {}};
+    }
+    return pending;
 }
 
 Status finishRecordedStep() {
-    const std::string stepFile = local(kStepFile);
+    if (!recordedStepPending()) return {};
+    const std::string path = local(kJournalFile);
     bool present = false;
     std::string text;
-    if (Status status = readFileAt(stepFile, present, text, "the ppp service's step record"); !status.ok()) {
-        return status;
+    if (Status status = readFileAt(path, present, text, "the ppp service's journal"); !status.ok()) return status;
+    Journal journal;
+    if (!parseJournal(text, journal)) {
+        return failure(ERROR_CANNOT_OPEN_PHONEBOOK,
+                       "the ppp service's journal " + path +
+                           " is damaged and was left as it is; nothing is changed until it is mended or removed");
     }
-    std::vector<StepFile> files;
-    if (!present || !parseStep(text, files) || files.empty()) return {};
-    finishStep(files);
-    const int fd = writeSpare(stepFile, kNoStep, {0600, 0, 0, false});
-    if (fd < 0 || fdatasync(fd) != 0) {
-        const int error = errno;
-        if (fd >= 0) close(fd);
-        return writeFailure(stepFile, error);
+    if (journal.bootId != bootId()) {
+        // The machine stopped since: each file's last step is laid down
+        // again where the file does not hold it, then all is flushed.
+        std::map<std::string, const StepFile*> last;
+        for (const JournalStep& step : journal.steps) {
+            for (const StepFile& file : step.files) last[file.target] = &file;
+        }
+        for (const auto& [target, file] : last) {
+            StepFile fresh = *file;
+            fresh.spare.clear();
+            if (!layDownFromStep(fresh)) return writeFailure(target, errno);
+        }
+        if (!foldJournal()) return writeFailure(path, errno);
+        return {};
     }
-    close(fd);
-    for (const StepFile& file : files) {
-        if (!file.remove && folderOf(file.target) == folderOf(local(kPapSecrets))) blankSpare(file.spare);
+    // What a kill left of a record being appended goes: its step never began.
+    if (journal.goodSize < text.size() && truncate(path.c_str(), static_cast<off_t>(journal.goodSize)) != 0) {
+        return writeFailure(path, errno);
+    }
+    // A kill cut the last step off: finished now.
+    if (!journal.steps.empty() && !journal.steps.back().done) {
+        std::map<std::string, int> sparesUsed;
+        for (StepFile file : journal.steps.back().files) {
+            if (!file.remove) {
+                const std::string folder = folderOf(file.target);
+                file.spare = folder + "/" + kSparePrefix + std::to_string(sparesUsed[folder]++);
+            }
+            if (!layDownFromStep(file)) return writeFailure(file.target, errno);
+        }
+        if (!appendToJournal(kDone, true)) return writeFailure(path, errno);
     }
     return {};
 }

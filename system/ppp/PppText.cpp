@@ -42,6 +42,7 @@ void appendHexByte(std::string& out, unsigned char byte) {
 
 bool splitOptionWords(std::string_view text, std::vector<OptionWord>& words, std::string& reason) {
     words.clear();
+    words.reserve(text.size() / 12);
     size_t i = 0;
     size_t line = 1;
     const size_t n = text.size();
