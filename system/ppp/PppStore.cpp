@@ -119,6 +119,10 @@ Status editEntry(std::string_view name, const std::function<void(RASENTRYA&)>& c
 Status deleteEntry(std::string_view name) {
     finishPendingChange();
     std::lock_guard guard(storeMutex);
+    // No entry, nothing to change: said before the right to change is asked
+    // for, as a creation deletes the name first.
+    std::string existing;
+    if (Status found = ppp::findPeer(name, existing); !found.ok()) return found;
     ServiceLock lock;
     if (!lock.status().ok()) return lock.status();
     std::string peer;

@@ -41,7 +41,7 @@ void preparePeers(const Program& program, int count) {
     const fs::path made = program.directory() + "/etc-" + std::to_string(count);
     fs::remove_all(etc);
     // What a killed run recorded belongs to the files it had.
-    fs::remove(program.stateRoot() + "/ppp-step");
+    fs::remove(program.stateRoot() + "/ppp.journal");
     if (fs::exists(made)) {
         fs::copy(made, etc, fs::copy_options::recursive);
         return;

@@ -14,6 +14,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -21,6 +22,7 @@ namespace {
 
 using ::testing::Contains;
 using ::testing::HasSubstr;
+using ::testing::Not;
 using testsupport::Program;
 
 // pppd dials the peer as pon does, up to the step the kernel would take
@@ -105,6 +107,37 @@ TEST(PppForm, OpensWithinASecondWhenFourPortsStaySilent) {
     EXPECT_THAT(outcome.transcript,
                 Contains("control 1018 dropdown \"" + program.modems()[1] + "\" selected=0 items=\"" +
                          program.modems()[1] + "\""));
+}
+
+// Started without the right to change pppd's files, the program is told
+// ERROR_ACCESS_DENIED by the service and says so; nothing is written, and
+// nothing of its own is left behind.
+TEST_F(PppDial, WithoutTheRightsTheFormIsToldAccessDeniedAndNothingIsWritten) {
+    testsupport::TempDir program;
+    testsupport::TempDir root;
+    testsupport::TempDir ports;
+    testsupport::FakeModem modem(ports.file("ttyS0"));
+    namespace fs = std::filesystem;
+    for (const char* file : {KIVORA_BIN_DIR "/kivora", KIVORA_PPP_DIR "/librasapi32.so"}) {
+        fs::permissions(testsupport::copyInto(file, program.path()),
+                        fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec);
+    }
+    testsupport::writeFile(program.file("CTMENU.csv"),
+                           cp932::fromUtf8("種別,名前,ドメイン,番号\r\n1,アナログ,@isp.example,0570\r\n"));
+    testsupport::writeFile(program.file("script"), "set 1005 a\nset 1001 taro\nset 1002 secret\nclick 1\nanswer OK\nanswer OK\n");
+    for (const std::string& dir : {program.path(), ports.path()}) {
+        fs::permissions(dir, fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec);
+    }
+    fs::permissions(program.file("CTMENU.csv"), fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read);
+    fs::permissions(program.file("script"), fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read);
+    const testsupport::ProcessResult run = testsupport::runProcess(
+        {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", program.file("kivora")},
+        {{}, {"HOME=/nonexistent", "KIVORA_UI=script", "KIVORA_SCRIPT=" + program.file("script"), "KIVORA_TRANSCRIPT",
+              "KIVORA_SYSTEM", "KIVORA_PPP_ROOT=" + root.path(), "KIVORA_MODEM_PORTS=" + modem.port()}});
+    EXPECT_THAT(run.out, HasSubstr("\"ダイヤルアップネットワーク設定の作成に失敗しました\\n\\nエラーコード：5\"")) << run.err;
+    EXPECT_THAT(run.out, HasSubstr("\"ダイヤルアップネットワーク作成に失敗しました\""));
+    EXPECT_THAT(run.out, Not(HasSubstr("元の設定に戻せませんでした")));
+    EXPECT_TRUE(fs::is_empty(root.path()));
 }
 
 // The service's own files below a read-only or a full /etc/ppp, in a

@@ -332,6 +332,39 @@ TEST(PppService, DamageIsToldAndNeverRewritten) {
     }
 }
 
+// The service's journal (docs/ppp.md): after a crash of the machine, each
+// file it wrote is laid down again from its last step where it does not hold
+// that; a journal damaged before its end stops every change, and is told.
+TEST(PppService, TheJournalLaysDownAgainWhatACrashLostAndDamageStopsChanges) {
+    PppRoot root;
+    RASENTRYA entry = modemEntry("0,03-5550-1234");
+    ASSERT_EQ(setEntry("isp", entry), ERROR_SUCCESS);
+    ASSERT_EQ(setAccount("isp", "taro", "secret"), ERROR_SUCCESS);
+    const std::string chat = root.read("/etc/chatscripts/isp");
+    std::string journal = root.read("/var/lib/kivora/ppp.journal");
+    ASSERT_THAT(journal, HasSubstr("\nstep "));
+    // Another boot, and a chat script that lost its new content.
+    journal.replace(journal.find(' ', std::strlen("kivora-ppp-journal 1")), journal.find('\n') - std::strlen("kivora-ppp-journal 1"),
+                    " another-boot");
+    root.write("/var/lib/kivora/ppp.journal", journal, 0600);
+    root.write("/etc/chatscripts/isp", "", 0640);
+    RASENTRYA read;
+    ASSERT_EQ(getEntry("isp", read), ERROR_SUCCESS);
+    EXPECT_EQ(root.read("/etc/chatscripts/isp"), chat);
+    EXPECT_EQ(fieldsOf(read), fieldsOf(entry));
+    EXPECT_EQ(root.read("/var/lib/kivora/ppp.journal"), "");
+
+    // Two steps, the first one damaged.
+    ASSERT_EQ(setAccount("isp", "taro", "second"), ERROR_SUCCESS);
+    ASSERT_EQ(setAccount("isp", "taro", "third"), ERROR_SUCCESS);
+    journal = root.read("/var/lib/kivora/ppp.journal");
+    journal[journal.find("second")] = 'S';
+    root.write("/var/lib/kivora/ppp.journal", journal + "step 9999 0\n", 0600);
+    const auto before = filesBelow(root);
+    EXPECT_EQ(setAccount("isp", "taro", "fourth"), ERROR_CANNOT_OPEN_PHONEBOOK);
+    EXPECT_EQ(filesBelow(root), before);
+}
+
 TEST(PppService, NamesThatCannotBePeersAreRefusedAndNamesCompareWithoutRegardToCase) {
     PppRoot root;
     ASSERT_EQ(setEntry("isp", modemEntry("1")), ERROR_SUCCESS);

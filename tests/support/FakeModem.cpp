@@ -27,7 +27,8 @@ std::string underscored(std::string text) {
 
 FakeModem::FakeModem(std::string port, std::string model, std::string dialAnswer)
     : port_(std::move(port)), model_(std::move(model)), log_(port_ + ".log") {
-    const std::string left = "pty,raw,echo=0,link=" + port_;
+    // Open to every user: a test may run the program as another.
+    const std::string left = "pty,raw,echo=0,mode=666,link=" + port_;
     const std::string right = "EXEC:" KIVORA_TESTS_BIN "/kivora-fake-modem " + log_ + " " + underscored(model_) + " " +
                               underscored(dialAnswer) + ",pty,raw,echo=0";
     socat_ = fork();
