@@ -415,8 +415,8 @@ namespace {
 // reads each entry several times around each change.
 std::mutex peersMutex;
 std::map<std::string, PeerState>& parsedPeers() {
-    static auto* peers = new std::map<std::string, PeerState>;
-    return *peers;
+    static std::map<std::string, PeerState> peers;
+    return peers;
 }
 
 bool sameAsParsed(const PeerState& kept, const std::string& peerText) {
@@ -531,7 +531,8 @@ RASENTRYA entryOf(const PeerState& state) {
 
 Status loadSecrets(Secrets& secrets) {
     static std::mutex parsedMutex;
-    static auto* parsed = new std::map<std::string, std::shared_ptr<const SecretsDocument>>;
+    static std::map<std::string, std::shared_ptr<const SecretsDocument>> parsedFiles;
+    auto* parsed = &parsedFiles;
     for (auto [document, path] : {std::pair{&secrets.papFile, kPapSecrets}, std::pair{&secrets.chapFile, kChapSecrets}}) {
         bool present = false;
         std::string text;

@@ -161,14 +161,14 @@ struct StepFile {
 // last step wherever it does not hold that. Once the journal outgrows
 // kJournalFoldSize, the file system is flushed and the journal emptied.
 const std::string& bootId() {
-    static const std::string* id = new std::string([] {
+    static const std::string id([] {
         bool present = false;
         std::string text;
         readFileAt("/proc/sys/kernel/random/boot_id", present, text, "the boot id");
         while (!text.empty() && text.back() == '\n') text.pop_back();
         return text.empty() ? std::string("unknown") : text;
     }());
-    return *id;
+    return id;
 }
 
 std::string journalHeader() { return std::string(kJournalMagic) + bootId() + "\n"; }
@@ -303,11 +303,11 @@ struct CachedFile {
     std::string content;
 };
 std::mutex cacheMutex;
-// Made on first use and never destroyed: the library's constructor and
-// destructor read files outside the lifetime of its static objects.
+// Made on first use: the library's constructor comes before its static
+// objects of namespace scope.
 std::unordered_map<std::string, CachedFile>& cache() {
-    static auto* files = new std::unordered_map<std::string, CachedFile>;
-    return *files;
+    static std::unordered_map<std::string, CachedFile> files;
+    return files;
 }
 
 bool sameTime(const timespec& a, const timespec& b) { return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec; }
@@ -512,7 +512,8 @@ bool ensureStateDir() {
     const std::string path = local(kStateDir);
     // Made and narrowed once per process and root.
     static std::mutex madeMutex;
-    static auto* made = new std::set<std::string>;
+    static std::set<std::string> madeFolders;
+    auto* made = &madeFolders;
     std::lock_guard guard(madeMutex);
     if (made->count(path) != 0) return true;
     struct stat st {};
@@ -538,7 +539,8 @@ bool recordedStepPending() {
     // journal's first line and last bytes only, and not again while it is
     // the journal last found so.
     static std::mutex seenMutex;
-    static auto* clean = new std::map<std::string, CachedFile>;
+    static std::map<std::string, CachedFile> cleanJournals;
+    auto* clean = &cleanJournals;
     const std::string path = local(kJournalFile);
     struct stat now {};
     if (lstat(path.c_str(), &now) != 0) return false;

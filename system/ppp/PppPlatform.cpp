@@ -22,12 +22,9 @@ constexpr const char* kAppliedDefault = "/var/lib/kivora/ppp-default";
 constexpr const char* kDefaultKey = "SOFTWARE\\Microsoft\\RAS AutoDial\\Default";
 constexpr const char* kDefaultValue = "DefaultInternet";
 
-// Made on first use and never destroyed: the library's constructor and
+// A plain pointer, made only when needed: the library's constructor and
 // destructor run outside the lifetime of its static objects.
-std::string& privateState() {
-    static auto* path = new std::string;
-    return *path;
-}
+std::string* privateStatePath = nullptr;
 
 // A REGEDIT4 string: "\\" is a backslash and "\"" a quote; the trail byte
 // of a double-byte character is never an escape.
@@ -145,15 +142,16 @@ void placePlatformState() {
     std::string pattern = std::string(temporary != nullptr && *temporary != '\0' ? temporary : "/tmp") +
                           "/kivora-unprivileged-XXXXXX";
     if (mkdtemp(pattern.data()) == nullptr) return;
-    privateState() = pattern;
-    setenv("KIVORA_SYSTEM", privateState().c_str(), 1);
+    privateStatePath = new std::string(pattern);
+    setenv("KIVORA_SYSTEM", privateStatePath->c_str(), 1);
 }
 
 void removePrivatePlatformState() {
-    if (privateState().empty()) return;
+    if (privateStatePath == nullptr) return;
     std::error_code error;
-    std::filesystem::remove_all(privateState(), error);
-    privateState().clear();
+    std::filesystem::remove_all(*privateStatePath, error);
+    delete privateStatePath;
+    privateStatePath = nullptr;
 }
 
 }  // namespace ppp
