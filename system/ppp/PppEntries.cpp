@@ -595,6 +595,15 @@ Status planEntry(const std::string& peer, const PeerState* existing, const RASEN
     const std::optional<DialCommand> dialled =
         state.chat ? dialCommandOf(*state.chat, state.phoneNumber) : std::optional<DialCommand>();
     if (!dialled || *dialled != dial) {
+        // Kivora writes chat scripts only where pppd's package keeps them.
+        const bool ownFolder = state.chatRealPath.empty() ||
+                               state.chatRealPath.rfind(std::string(kChatScriptsDir) + "/", 0) == 0 ||
+                               state.chatRealPath.rfind("/etc/ppp/", 0) == 0;
+        if (!ownFolder || state.chatRealPath.find("/../") != std::string::npos) {
+            return failure(ERROR_CANNOT_OPEN_PHONEBOOK, "the chat script " + state.chatRealPath + " of " + peerPath(peer) +
+                                                            " is outside /etc/chatscripts and /etc/ppp; Kivora does "
+                                                            "not change it");
+        }
         if (state.chat && state.chat->dialWord) {
             const ChatWord& word = state.chat->words[*state.chat->dialWord];
             TextEdit chatEdit(state.chat->text);
