@@ -306,8 +306,10 @@ std::optional<size_t> bestSecret(const SecretsDocument& secrets, std::string_vie
             if (entry.client != client) continue;
             score |= 2;
         }
+        // A peer that names no server (no remotename) takes a line for any
+        // server, as pppd asks for PAP's secret with none.
         if (entry.server != "*") {
-            if (entry.server != server) continue;
+            if (!server.empty() && entry.server != server) continue;
             score |= 1;
         }
         if (score > bestScore) {

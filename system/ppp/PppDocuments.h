@@ -131,7 +131,8 @@ bool parseSecrets(std::string text, SecretsDocument& secrets, std::string& reaso
 
 // The entry pppd takes for a client and a server, as its scan_authfile
 // chooses: the first of the most specific matches (an exact name beats
-// "*"), among entries that have a secret.
+// "*"), among entries that have a secret. An empty server is none named:
+// every server matches.
 std::optional<size_t> bestSecret(const SecretsDocument& secrets, std::string_view client, std::string_view server);
 
 // The name servers of a /etc/ppp/resolv file: its "nameserver" lines.

@@ -301,10 +301,12 @@ Status reparse(const PeerState& base, const std::string& peerText, const std::op
 // form Kivora writes) for every client and its own server: the peer's user
 // then lives in its "user" line alone, and a new user name changes no
 // secrets file. A line for every server belongs to others too, unless the
-// peer names no server.
+// peer names no server (then pppd takes its client's first line).
 bool isOursFor(const SecretEntry& entry, std::string_view client, std::string_view server) {
-    return entry.secret && (entry.client == client || (entry.client == "*" && !server.empty())) &&
-           (server.empty() ? entry.server == "*" : entry.server == server);
+    if (!entry.secret) return false;
+    // A peer without a server's name takes the first line for its client.
+    if (server.empty()) return entry.client == client;
+    return (entry.client == client || entry.client == "*") && entry.server == server;
 }
 
 constexpr size_t kNoLine = static_cast<size_t>(-1);

@@ -251,6 +251,21 @@ TEST(PppService, APeerOfAnotherHandIsReadAndMigratedChangingOnlyItsOwnLines) {
     EXPECT_EQ(fieldsOf(read), fieldsOf(entry));
 }
 
+// A peer that names no server (no remotename): pppd takes the first line of
+// its user, whatever the server, and so does the service, to read and to
+// change.
+TEST(PppService, APeerWithoutAServersNameHasTheFirstLineOfItsUser) {
+    PppRoot root;
+    root.write("/etc/ppp/peers/plain", "noauth\n/dev/ttyS0\nuser hanako\n");
+    root.write("/etc/ppp/pap-secrets", "jiro * other\nhanako isp \"first\"\nhanako * second\n", 0600);
+    std::string user, password;
+    bool hasPassword = false;
+    ASSERT_EQ(getAccount("plain", user, password, hasPassword), ERROR_SUCCESS);
+    EXPECT_EQ(password, "first");
+    ASSERT_EQ(setAccount("plain", "hanako", "changed"), ERROR_SUCCESS);
+    EXPECT_EQ(root.read("/etc/ppp/pap-secrets"), "jiro * other\nhanako isp changed\nhanako * second\n");
+}
+
 TEST(PppService, SecretsAreTheOwnersAloneFromTheirFirstByteAndOthersStayAsTheyWere) {
     PppRoot root;
     layDownForeignPeer(root);
