@@ -303,6 +303,11 @@ struct CachedFile {
     std::string content;
 };
 std::mutex cacheMutex;
+
+std::map<std::string, CachedFile>& cleanJournals() {
+    static std::map<std::string, CachedFile> journals;
+    return journals;
+}
 // Made on first use: the library's constructor comes before its static
 // objects of namespace scope.
 std::unordered_map<std::string, CachedFile>& cache() {
@@ -311,6 +316,30 @@ std::unordered_map<std::string, CachedFile>& cache() {
 }
 
 bool sameTime(const timespec& a, const timespec& b) { return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec; }
+
+// Every change the service makes counts up a number kept in its lock file:
+// a file changed by trading places with its spare may come back to the same
+// inode, size and times within one tick of the clock, so a reader's kept
+// copies are dropped whenever the number moved.
+unsigned long long generationAt(const std::string& lockFile) {
+    unsigned long long value = 0;
+    const int fd = open(lockFile.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0) return 0;
+    if (pread(fd, &value, sizeof value, 0) != static_cast<ssize_t>(sizeof value)) value = 0;
+    close(fd);
+    return value;
+}
+
+void countChange() {
+    const std::string lockFile = local(kLockFile);
+    const int fd = open(lockFile.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0) return;
+    unsigned long long value = 0;
+    if (pread(fd, &value, sizeof value, 0) != static_cast<ssize_t>(sizeof value)) value = 0;
+    ++value;
+    writeAll(fd, std::string_view(reinterpret_cast<const char*>(&value), sizeof value), 0);
+    close(fd);
+}
 
 bool sameFile(const CachedFile& cached, const struct stat& st) {
     return cached.device == st.st_dev && cached.inode == st.st_ino && cached.size == st.st_size &&
@@ -502,6 +531,7 @@ Status FileChanges::commit() {
         }
     }
     appendToJournal(kDone, false);
+    countChange();
     for (const std::string& spare : secretSpares) blankSpare(spare);
     struct stat st {};
     if (stat(local(kJournalFile).c_str(), &st) == 0 && st.st_size > kJournalFoldSize) foldJournal();
@@ -534,18 +564,30 @@ bool ensureStateDir() {
     return true;
 }
 
+void dropStaleCopies() {
+    static std::mutex seenMutex;
+    static std::map<std::string, unsigned long long> seen;
+    const std::string lockFile = local(kLockFile);
+    const unsigned long long now = generationAt(lockFile);
+    std::lock_guard guard(seenMutex);
+    auto it = seen.find(lockFile);
+    if (it != seen.end() && it->second == now) return;
+    seen[lockFile] = now;
+    std::lock_guard files(cacheMutex);
+    cache().clear();
+    cleanJournals().clear();
+}
+
 bool recordedStepPending() {
     // A step not yet marked done, or a journal of another boot: read the
     // journal's first line and last bytes only, and not again while it is
     // the journal last found so.
-    static std::mutex seenMutex;
-    static std::map<std::string, CachedFile> cleanJournals;
-    auto* clean = &cleanJournals;
+    auto* clean = &cleanJournals();
     const std::string path = local(kJournalFile);
     struct stat now {};
     if (lstat(path.c_str(), &now) != 0) return false;
     {
-        std::lock_guard guard(seenMutex);
+        std::lock_guard guard(cacheMutex);
         auto it = clean->find(path);
         if (it != clean->end() && sameFile(it->second, now)) return false;
     }
@@ -562,7 +604,7 @@ bool recordedStepPending() {
     const bool pending = header.rfind(journalHeader(), 0) != 0 ||
                          (static_cast<size_t>(st.st_size) > journalHeader().size() && std::string_view(tail, 5) != kDone);
     if (!pending) {
-        std::lock_guard guard(seenMutex);
+        std::lock_guard guard(cacheMutex);
         (*clean)[path] = {st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim, {}};
     }
     return pending;
@@ -593,6 +635,7 @@ Status finishRecordedStep() {
             if (!layDownFromStep(fresh)) return writeFailure(target, errno);
         }
         if (!foldJournal()) return writeFailure(path, errno);
+        countChange();
         return {};
     }
     // What a kill left of a record being appended goes: its step never began.
@@ -610,6 +653,7 @@ Status finishRecordedStep() {
             if (!layDownFromStep(file)) return writeFailure(file.target, errno);
         }
         if (!appendToJournal(kDone, true)) return writeFailure(path, errno);
+        countChange();
     }
     return {};
 }
@@ -631,6 +675,7 @@ ServiceLock::ServiceLock() {
             return;
         }
     }
+    dropStaleCopies();
     status_ = finishRecordedStep();
 }
 

@@ -112,6 +112,10 @@ Status finishRecordedStep();
 // first, so that they never see half of one.
 bool recordedStepPending();
 
+// Drops the files kept in memory when the service changed any since (every
+// change counts up a number in its lock file): each call begins with it.
+void dropStaleCopies();
+
 // The failure of a file operation on `path`, with the reason people need:
 // ERROR_ACCESS_DENIED, saying that changing dial-up settings needs root,
 // when the user may not write it or the file system is read-only;

@@ -32,6 +32,7 @@ std::mutex storeMutex;
 // of a process also gives the default-connection value its meaning, should
 // the program that set it have ended before its library was unloaded.
 void finishPendingChange() {
+    ppp::dropStaleCopies();
     static bool defaultApplied = false;
     if (!defaultApplied) {
         defaultApplied = true;
