@@ -19,7 +19,7 @@ CMAKE_FLAGS ?=
 # Our own builds hold our code to warnings as errors.
 WERROR = -DKIVORA_WERROR=ON
 
-BENCHMARKS = ras logo startup migration
+BENCHMARKS = ras logo startup migration ppp
 
 # The provider whose files a package carries, and where they are.
 PROVIDER ?= demo

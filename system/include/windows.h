@@ -39,6 +39,11 @@ struct HKEY__;
 using HKEY = HKEY__*;
 using PHKEY = HKEY*;
 using FARPROC = void (*)();
+
+// A library's DllMain: told as it is loaded into a process and as it leaves.
+constexpr DWORD DLL_PROCESS_DETACH = 0;
+constexpr DWORD DLL_PROCESS_ATTACH = 1;
+using PDLL_ENTRY = BOOL(WINAPI*)(HINSTANCE instance, DWORD reason, void* reserved);
 using HANDLE = void*;
 struct SECURITY_ATTRIBUTES;
 using LPSECURITY_ATTRIBUTES = SECURITY_ATTRIBUTES*;
@@ -69,6 +74,7 @@ constexpr DWORD ERROR_BADKEY = 1010;
 constexpr DWORD ERROR_CANTREAD = 1012;
 constexpr DWORD ERROR_CANTWRITE = 1013;
 constexpr DWORD ERROR_KEY_DELETED = 1018;
+constexpr DWORD ERROR_DLL_INIT_FAILED = 1114;
 constexpr DWORD ERROR_INVALID_USER_BUFFER = 1784;
 
 constexpr DWORD LOAD_WITH_ALTERED_SEARCH_PATH = 0x08;

@@ -13,6 +13,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <map>
+#include <mutex>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -57,6 +59,18 @@ std::string sharedObjectName(const std::string& name) {
     if (endsWith(base, ".dll")) base.resize(base.size() - 4);
     return name.substr(0, slash + 1) + "lib" + base + ".so";
 }
+
+// How many times each library is loaded: as on Windows, its DllMain (when
+// it exports one) is told DLL_PROCESS_ATTACH at the first load and
+// DLL_PROCESS_DETACH at the last free, on the calling thread, outside the
+// dynamic loader's own lock.
+std::mutex loadedMutex;
+std::map<void*, int>& loadCounts() {
+    static auto* counts = new std::map<void*, int>;
+    return *counts;
+}
+
+PDLL_ENTRY entryOf(void* handle) { return reinterpret_cast<PDLL_ENTRY>(dlsym(handle, "DllMain")); }
 
 }  // namespace
 
@@ -166,6 +180,16 @@ HMODULE WINAPI LoadLibraryExA(LPCSTR fileName, HANDLE file, DWORD flags) {
         SetLastError(ERROR_MOD_NOT_FOUND);
         return nullptr;
     }
+    std::lock_guard guard(loadedMutex);
+    if (++loadCounts()[handle] == 1) {
+        PDLL_ENTRY entry = entryOf(handle);
+        if (entry != nullptr && !entry(reinterpret_cast<HINSTANCE>(handle), DLL_PROCESS_ATTACH, nullptr)) {
+            loadCounts().erase(handle);
+            dlclose(handle);
+            SetLastError(ERROR_DLL_INIT_FAILED);
+            return nullptr;
+        }
+    }
     return reinterpret_cast<HMODULE>(handle);
 }
 
@@ -183,6 +207,16 @@ FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR procName) {
 }
 
 BOOL WINAPI FreeLibrary(HMODULE module) {
+    if (module != nullptr) {
+        std::lock_guard guard(loadedMutex);
+        auto loaded = loadCounts().find(reinterpret_cast<void*>(module));
+        if (loaded != loadCounts().end() && --loaded->second == 0) {
+            loadCounts().erase(loaded);
+            if (PDLL_ENTRY entry = entryOf(reinterpret_cast<void*>(module))) {
+                entry(reinterpret_cast<HINSTANCE>(module), DLL_PROCESS_DETACH, nullptr);
+            }
+        }
+    }
     if (module == nullptr || dlclose(reinterpret_cast<void*>(module)) != 0) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;

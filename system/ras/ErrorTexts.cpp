@@ -26,6 +26,15 @@ constexpr ErrorText kErrorTexts[] = {
     {ERROR_CANNOT_WRITE_PHONEBOOK, "The phonebook cannot be written."},
     {ERROR_INVALID_SIZE, "The structure size (dwSize) is not valid."},
     {ERROR_DEVICE_DOES_NOT_EXIST, "The device does not exist."},
+    {ERROR_ACCESS_DENIED, "Access is denied: changing the dial-up settings needs the administrator's rights."},
+    // Answered by the ppp service when pppd does not bring the link up.
+    {ERROR_INVALID_USER_BUFFER, "Dial-up networking cannot run in this environment."},
+    {602, "The port is already open."},
+    {628, "The connection was closed."},
+    {629, "The connection was closed by the remote computer."},
+    {633, "The modem is not available."},
+    {678, "There was no answer."},
+    {691, "Access was denied because the user name or password is not valid."},
 };
 
 }  // namespace

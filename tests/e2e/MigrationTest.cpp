@@ -36,8 +36,6 @@ const Settings kSettings = {
     {"Dns1", "192.0.2.1"},                  {"Dns2", "192.0.2.2"},
 };
 
-const std::string kModem = "標準 56000 bps モデム";
-const std::string kOtherModem = "標準 33600 bps モデム";
 const std::string kAreaCodes = "dwfOptions=0x00000001";
 
 std::string checking() { return "paint 132 \"ダイヤルアップネットワークをチェックしています\""; }
@@ -61,7 +59,10 @@ std::vector<std::string> linesOf(const Outcome& outcome, const std::string& pref
 // phonebook of its own.
 struct Installation {
     Program program;
-    SystemTool sys{program.systemRoot()};
+    // The two modems the system offers.
+    const std::string kModem = program.modems()[0];
+    const std::string kOtherModem = program.modems()[1];
+    SystemTool sys{program.systemRoot(), kModem};
 
     Installation() { provide(kSettings, {"旧東京,03-5550-1234"}, {"旧PHS,0570-03-4455"}); }
 
@@ -88,6 +89,9 @@ struct Installation {
     std::string field(const std::string& entry, const std::string& name) { return sys.show(entry)[name]; }
 };
 
+// The cases name their entries so that the order they are made in is the
+// order of their names too: the stand-in lists entries as they were made,
+// the ppp service its peers by name.
 class Migration : public ::testing::Test, protected Installation {};
 
 TEST_F(Migration, WithoutEntriesOnlyThatIsSaidAndTheProgressWindowNeverShows) {
@@ -135,23 +139,23 @@ TEST_F(Migration, TheIsdnCaseNeedsTwoDifferentDomains) {
 }
 
 TEST_F(Migration, TheResultCountsOfferedAndRewrittenEntries) {
-    for (const char* name : {"一", "二", "三"}) {
+    for (const char* name : {"あ", "い", "う"}) {
         sys.addEntry(name, {"szLocalPhoneNumber=03-5550-1234"}, std::string("user@old.example"));
     }
     // 変更しない, the close box and Escape all leave an entry as it is.
     Outcome outcome = migrate("click 2\nclose\nkey 0 ESCAPE\nanswer OK\n");
     EXPECT_THAT(linesOf(outcome, "message"),
                 ElementsAre(information("3個の古い設定を見つけましたが変更しませんでした")));
-    for (const char* name : {"一", "二", "三"}) EXPECT_EQ(field(name, "szUserName"), "user@old.example");
+    for (const char* name : {"あ", "い", "う"}) EXPECT_EQ(field(name, "szUserName"), "user@old.example");
 
     // Enter confirms.
     outcome = migrate("click 1\nclick 2\nkey 1 RETURN\nanswer OK\n");
     EXPECT_THAT(linesOf(outcome, "message"), ElementsAre(information("2個の設定を変更しました")));
-    EXPECT_EQ(field("一", "szUserName"), "user@dial.example");
-    EXPECT_EQ(field("二", "szUserName"), "user@old.example");
-    EXPECT_EQ(field("三", "szLocalPhoneNumber"), "0570-000-111");
+    EXPECT_EQ(field("あ", "szUserName"), "user@dial.example");
+    EXPECT_EQ(field("い", "szUserName"), "user@old.example");
+    EXPECT_EQ(field("う", "szLocalPhoneNumber"), "0570-000-111");
     // They had no password stored, and still have none (not an empty one).
-    EXPECT_EQ(sys.show("三").count("szPassword"), 0u);
+    EXPECT_EQ(sys.show("う").count("szPassword"), 0u);
 }
 
 TEST_F(Migration, TheProgressWindowStepsAsideForEveryDialog) {
@@ -195,7 +199,7 @@ TEST(MigrationNumbers, TheProposalKeepsPrefixAndSuffixAroundTheNewNumber) {
         SCOPED_TRACE(test.entry.back() + " in " + (test.general.empty() ? test.phs : test.general).back());
         Installation installation;
         installation.provide(kSettings, test.general, test.phs);
-        std::vector<std::string> put{"put", "接続", "szDeviceName=" + kModem};
+        std::vector<std::string> put{"put", "接続", "szDeviceName=" + installation.kModem};
         put.insert(put.end(), test.entry.begin(), test.entry.end());
         installation.sys(put);
         installation.sys({"credentials", "接続", "taro@old.example", "pw"});
@@ -229,7 +233,7 @@ TEST_F(Migration, AnEntryWithAlternateNumbersIsRewrittenAndKeepsThem) {
 
 TEST_F(Migration, TheDialogShowsTheEntryAsItStandsAndTheProposal) {
     sys.addEntry("市外局番なし", {kAreaCodes, "szLocalPhoneNumber=03-5550-1234"}, "taro@old.example", "secret");
-    sys.addEntry("PHS", {"szLocalPhoneNumber=0570-03-4455##64", "szDeviceName=" + kOtherModem}, "hanako", "");
+    sys.addEntry("無線PHS", {"szLocalPhoneNumber=0570-03-4455##64", "szDeviceName=" + kOtherModem}, "hanako", "");
     Outcome outcome = migrate("dump\nclick 2\ndump\nclick 2\nanswer OK\n");
     EXPECT_THAT(linesOf(outcome, "control"),
                 ElementsAre("control 1 button \"変更する\"", "control 2 button \"変更しない\"",
@@ -244,7 +248,7 @@ TEST_F(Migration, TheDialogShowsTheEntryAsItStandsAndTheProposal) {
                             "control 1013 checkbox \"編集する\"",
                             // A user name without a domain is its own user part.
                             "control 1 button \"変更する\"", "control 2 button \"変更しない\"",
-                            "control 1006 edit \"PHS\" readonly",
+                            "control 1006 edit \"無線PHS\" readonly",
                             "control 1004 edit \"0570-03-4455##64\" readonly",
                             "control 1005 edit \"0570-000-164##64\"", "control 1001 edit \"hanako\" disabled",
                             "control 1021 static \"@phs.example\"", "control 1011 checkbox \"編集する\"",

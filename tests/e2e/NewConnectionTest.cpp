@@ -61,7 +61,7 @@ void provide(Program& program, const char* name, const std::string& utf8) {
 }
 
 std::string sys(const Program& program, const std::vector<std::string>& arguments) {
-    std::vector<std::string> argv{KIVORA_BIN_DIR "/kivora-sys"};
+    std::vector<std::string> argv{testsupport::systemTool()};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
     auto result = testsupport::runProcess(argv, {{}, {"KIVORA_SYSTEM=" + program.systemRoot()}});
     EXPECT_EQ(result.status, 0) << result.err;
@@ -163,7 +163,7 @@ TEST(NewConnection, WritesTheWholeEntryTheAccountAndTheDefaultConnection) {
               "szLocalPhoneNumber=03 9999 0000\ndwAlternateOffset=0\nipaddr=0.0.0.0\nipaddrDns=10.1.2.3\n"
               "ipaddrDnsAlt=10.4.5.6\nipaddrWins=0.0.0.0\nipaddrWinsAlt=0.0.0.0\ndwFrameSize=0\n"
               "dwfNetProtocols=0x00000004\ndwFramingProtocol=1\nszScript=\nszAutodialDll=\nszAutodialFunc=\n"
-              "szDeviceType=modem\nszDeviceName=標準 56000 bps モデム\nszX25PadType=\nszX25Address=\n"
+              "szDeviceType=modem\nszDeviceName=" + program.modems()[0] + "\nszX25PadType=\nszX25Address=\n"
               "szX25Facilities=\nszX25UserData=\ndwChannels=0\ndwReserved1=0\ndwReserved2=0\n"
               "szUserName=taro@isdn.example\nszPassword=p@ss word\n");
     EXPECT_THAT(program.registry(), ElementsAre(EndsWith(kAutoDial), EndsWith("NoNetAutodial=dword:0"),

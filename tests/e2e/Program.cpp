@@ -100,12 +100,19 @@ void installLibrary(const fs::path& library, const fs::path& to) {
     fs::rename(next, to);
 }
 
+bool overPpp() {
+    const char* value = std::getenv("KIVORA_E2E_PPP");
+    return value != nullptr && *value != '\0';
+}
+
+std::string systemTool() { return overPpp() ? KIVORA_TESTS_BIN "/kivora-ppp-sys" : KIVORA_BIN_DIR "/kivora-sys"; }
+
 std::string windowsBuild() {
     const char* tree = std::getenv("KIVORA_E2E_WINDOWS");
     return tree != nullptr && *tree != '\0' ? fs::absolute(tree).string() : std::string();
 }
 
-Program::Program() : windowsBuild_(testsupport::windowsBuild()) {
+Program::Program() : windowsBuild_(testsupport::windowsBuild()), overPpp_(testsupport::overPpp()) {
     if (!windowsBuild_.empty()) {
         // The stand-in service in the system folder, where the program
         // looks for the system's own.
@@ -122,8 +129,29 @@ Program::Program() : windowsBuild_(testsupport::windowsBuild()) {
         return;
     }
     fs::copy_file(fs::path(KIVORA_BIN_DIR) / "kivora", fs::path(directory_.path()) / "kivora");
-    fs::path library = fs::path(KIVORA_BIN_DIR) / "librasapi32.so";
+    fs::path library = fs::path(overPpp_ ? KIVORA_PPP_DIR : KIVORA_BIN_DIR) / "librasapi32.so";
     if (fs::exists(library)) fs::copy_file(library, fs::path(directory_.path()) / "librasapi32.so");
+    if (overPpp_) {
+        // Read in this process too (rastest::service()), at the same root.
+        setenv("KIVORA_PPP_ROOT", systemRoot_.path().c_str(), 1);
+        fakeModems_.push_back(std::make_unique<FakeModem>(scratch_.file("modem0"), "Kivora Fake 56000"));
+        fakeModems_.push_back(std::make_unique<FakeModem>(scratch_.file("modem1"), "Kivora Fake 33600"));
+    }
+}
+
+Program::~Program() {
+    if (overPpp_) unsetenv("KIVORA_PPP_ROOT");
+}
+
+std::string Program::stateRoot() const {
+    return overPpp_ ? systemRoot_.file("var/lib/kivora") : systemRoot_.path();
+}
+
+std::vector<std::string> Program::modems() const {
+    if (!overPpp_) return {"標準 56000 bps モデム", "標準 33600 bps モデム"};
+    std::vector<std::string> names;
+    for (const auto& modem : fakeModems_) names.push_back(modem->deviceName());
+    return names;
 }
 
 void Program::addFile(const std::string& name, const std::string& bytes) {
@@ -147,7 +175,7 @@ void Program::useFakeRemoteAccessLibrary(const std::string& variant) {
 }
 
 std::string Program::journalFolder() const {
-    if (windowsBuild_.empty()) return systemRoot_.file("localappdata/Kivora");
+    if (windowsBuild_.empty()) return stateRoot() + "/localappdata/Kivora";
     // Wine names the prefix's user after the Unix one.
     const passwd* user = getpwuid(getuid());
     const fs::path users = fs::path(windowsBuild_) / "wineprefix/drive_c/users";
@@ -162,10 +190,11 @@ bool Program::pretendWindowsVersion(const std::string& version) const {
         return true;
     }
     if (version.empty()) {
-        writeFile(systemRoot_.file("version"), "not a version\n");
+        fs::create_directories(stateRoot());
+        writeFile(stateRoot() + "/version", "not a version\n");
         return true;
     }
-    const ProcessResult result = runProcess({KIVORA_BIN_DIR "/kivora-sys", "--root", systemRoot_.path(), "version", version});
+    const ProcessResult result = runProcess({systemTool(), "--root", systemRoot_.path(), "version", version});
     EXPECT_EQ(result.status, 0) << result.err;
     return true;
 }
@@ -173,7 +202,7 @@ bool Program::pretendWindowsVersion(const std::string& version) const {
 std::vector<std::string> Program::registry() const {
     std::vector<std::string> lines;
     if (windowsBuild_.empty()) {
-        const ProcessResult result = runProcess({KIVORA_BIN_DIR "/kivora-sys", "--root", systemRoot_.path(), "registry"});
+        const ProcessResult result = runProcess({systemTool(), "--root", systemRoot_.path(), "registry"});
         EXPECT_EQ(result.status, 0) << result.err;
         std::istringstream output(result.out);
         for (std::string line; std::getline(output, line);) lines.push_back(line);
@@ -186,7 +215,7 @@ std::vector<std::string> Program::registry() const {
 
 void Program::denyMachineDefaultConnectionKey() const {
     if (windowsBuild_.empty()) {
-        fs::permissions(systemRoot_.file("HKLM.reg"), fs::perms::owner_write, fs::perm_options::remove);
+        fs::permissions(stateRoot() + "/HKLM.reg", fs::perms::owner_write, fs::perm_options::remove);
     } else {
         // Wine keeps no access lists on keys: a key that is not there cannot
         // be opened either.
@@ -236,6 +265,12 @@ int Program::start(const std::string& script, const std::map<std::string, std::s
     variables["KIVORA_SCRIPT"] = scriptPath;
     variables["KIVORA_TRANSCRIPT"] = transcriptPath;
     variables["KIVORA_SYSTEM"] = systemRoot_.path();
+    if (overPpp_) {
+        variables["KIVORA_PPP_ROOT"] = systemRoot_.path();
+        std::string ports;
+        for (const auto& modem : fakeModems_) ports += (ports.empty() ? "" : ":") + modem->port();
+        variables["KIVORA_MODEM_PORTS"] = ports;
+    }
     if (!windowsBuild_.empty()) {
         for (const std::string& setting : wineEnvironment(windowsBuild_)) {
             variables[setting.substr(0, setting.find('='))] = setting.substr(setting.find('=') + 1);
@@ -284,7 +319,8 @@ Outcome Program::collect(int child) const {
 AnotherKivora::AnotherKivora(const Program& program) {
     const std::string build = windowsBuild();
     if (build.empty()) {
-        lockFile_ = open((program.systemRoot() + "/mutex-Kivora.Setup.lock").c_str(), O_RDWR | O_CREAT, 0600);
+        std::filesystem::create_directories(program.stateRoot());
+        lockFile_ = open((program.stateRoot() + "/mutex-Kivora.Setup.lock").c_str(), O_RDWR | O_CREAT, 0600);
         EXPECT_EQ(flock(lockFile_, LOCK_EX | LOCK_NB), 0);
         return;
     }

@@ -2,10 +2,12 @@
 // script backend with a private system root.
 #pragma once
 
+#include "FakeModem.h"
 #include "TempSystemRoot.h"
 
 #include <chrono>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,6 +17,16 @@ namespace testsupport {
 // the cases then run its kivora.exe under Wine, with the stand-in
 // rasapi32.dll in the prefix's system folder. Empty for the Linux program.
 std::string windowsBuild();
+
+// Whether the cases run over the ppp service (KIVORA_E2E_PPP, ctest's
+// "ppp." cases): build/ppp/librasapi32.so beside the program, pppd's files
+// under the program's test root, two fake modems on pseudo-terminals.
+bool overPpp();
+
+// The command-line window onto the system the cases run over: kivora-sys,
+// or its commands over the ppp service (tests/ppp/PppSysMain.cpp). Both take
+// the program's systemRoot().
+std::string systemTool();
 
 struct Outcome {
     int status = -1;
@@ -29,10 +41,19 @@ public:
     // fresh directory, or kivora.exe there and rasapi32.dll into the prefix's
     // system folder.
     Program();
+    ~Program();
 
     const std::string& directory() const { return directory_.path(); }
-    // The private system root every run of this program uses.
+    // The private system root every run of this program uses (over the ppp
+    // service, its test root, KIVORA_PPP_ROOT).
     const std::string& systemRoot() const { return systemRoot_.path(); }
+    // Where the platform's state (registry, version, journals, mutexes) is:
+    // the system root, or the ppp service's /var/lib/kivora in it.
+    std::string stateRoot() const;
+    // The modems the system offers, as the form lists them.
+    std::vector<std::string> modems() const;
+    // Over the ppp service, its fake modems, in that order.
+    const FakeModem& fakeModem(size_t index) const { return *fakeModems_.at(index); }
     void addFile(const std::string& name, const std::string& bytes);
     void addDirectory(const std::string& name);
     // The remote-access library the program binds: beside it on Linux, in
@@ -77,9 +98,11 @@ private:
     std::string wineTool(const std::vector<std::string>& arguments) const;
 
     std::string windowsBuild_;
+    bool overPpp_ = false;
     TempDir directory_;
     TempDir scratch_;
     TempSystemRoot systemRoot_;
+    std::vector<std::unique_ptr<FakeModem>> fakeModems_;
 };
 
 // Another Kivora holding the setup mutex for the object's life: the

@@ -1,5 +1,6 @@
 #include "SystemTool.h"
 
+#include "Program.h"
 #include "RunProcess.h"
 
 #include <gtest/gtest.h>
@@ -9,7 +10,7 @@
 namespace testsupport {
 
 std::string SystemTool::operator()(const std::vector<std::string>& arguments) const {
-    std::vector<std::string> argv{KIVORA_BIN_DIR "/kivora-sys", "--root", root_};
+    std::vector<std::string> argv{systemTool(), "--root", root_};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
     ProcessResult result = runProcess(argv);
     EXPECT_EQ(result.status, 0) << arguments.front() << ": " << result.err;
@@ -18,7 +19,7 @@ std::string SystemTool::operator()(const std::vector<std::string>& arguments) co
 
 void SystemTool::addEntry(const std::string& name, std::initializer_list<std::string> fields, const std::string& user,
                           const std::string& password) const {
-    std::vector<std::string> put{"put", name, "szDeviceName=標準 56000 bps モデム"};
+    std::vector<std::string> put{"put", name, "szDeviceName=" + modem_};
     put.insert(put.end(), fields.begin(), fields.end());
     (*this)(put);
     if (password.empty()) {

@@ -11,7 +11,9 @@ namespace testsupport {
 
 class SystemTool {
 public:
-    explicit SystemTool(std::string root) : root_(std::move(root)) {}
+    // Entries it adds dial on `modem` (the stand-in's first by default).
+    explicit SystemTool(std::string root, std::string modem = "標準 56000 bps モデム")
+        : root_(std::move(root)), modem_(std::move(modem)) {}
 
     // Runs one command; fails the test unless it succeeds. Returns its output.
     std::string operator()(const std::vector<std::string>& arguments) const;
@@ -26,6 +28,7 @@ public:
 
 private:
     std::string root_;
+    std::string modem_;
 };
 
 }  // namespace testsupport

@@ -534,7 +534,7 @@ TEST_F(RasApi, ErrorStringsValidationAndThePhonebookDialog) {
     // The published numbers, which a caller may test for.
     ASSERT_EQ(ras().RasGetErrorStringA(608, text, sizeof text), ERROR_SUCCESS);
     EXPECT_STREQ(text, "The device does not exist.");
-    EXPECT_EQ(ras().RasGetErrorStringA(633, text, sizeof text), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(ras().RasGetErrorStringA(634, text, sizeof text), ERROR_INVALID_PARAMETER);
     EXPECT_EQ(ras().RasGetErrorStringA(ERROR_CANNOT_FIND_PHONEBOOK_ENTRY, text, 5),
               ERROR_INSUFFICIENT_BUFFER);
     EXPECT_EQ(ras().RasGetErrorStringA(12345, text, sizeof text), ERROR_INVALID_PARAMETER);

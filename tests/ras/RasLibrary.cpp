@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace rastest {
@@ -19,10 +20,10 @@ void bind(void* library, const char* name, Pointer& entry) {
     if (entry == nullptr) ADD_FAILURE() << "librasapi32.so does not export " << name;
 }
 
-RasFunctionTable load() {
+RasFunctionTable load(const char* path = KIVORA_BIN_DIR "/librasapi32.so") {
     RasFunctionTable table;
     // Kept loaded for the life of the test program.
-    void* library = dlopen(KIVORA_BIN_DIR "/librasapi32.so", RTLD_NOW | RTLD_LOCAL);
+    void* library = dlopen(path, RTLD_NOW | RTLD_LOCAL);
     if (library == nullptr) {
         ADD_FAILURE() << dlerror();
         return table;
@@ -57,6 +58,13 @@ const RasFunctionTable& ras() {
     return table;
 }
 
+const RasFunctionTable& service() {
+    const char* ppp = std::getenv("KIVORA_E2E_PPP");
+    if (ppp == nullptr || *ppp == '\0') return ras();
+    static const RasFunctionTable table = load(KIVORA_PPP_DIR "/librasapi32.so");
+    return table;
+}
+
 RASENTRYA modemEntry(const std::string& number) {
     RASENTRYA entry;
     std::memset(&entry, 0, sizeof entry);
@@ -74,7 +82,7 @@ RASENTRYA modemEntry(const std::string& number) {
 
 DWORD setEntry(const std::string& name, const RASENTRYA& entry) {
     RASENTRYA record = entry;
-    return ras().RasSetEntryPropertiesA(nullptr, name.c_str(), &record, sizeof record, nullptr, 0);
+    return service().RasSetEntryPropertiesA(nullptr, name.c_str(), &record, sizeof record, nullptr, 0);
 }
 
 DWORD setCredentials(const std::string& name, const std::string& user, const std::string& password,
@@ -85,7 +93,7 @@ DWORD setCredentials(const std::string& name, const std::string& user, const std
     copy(params.szEntryName, name);
     copy(params.szUserName, user);
     copy(params.szPassword, password);
-    return ras().RasSetEntryDialParamsA(nullptr, &params, removePassword);
+    return service().RasSetEntryDialParamsA(nullptr, &params, removePassword);
 }
 
 std::vector<std::string> entryNames() {

@@ -12,10 +12,14 @@ namespace rastest {
 
 // Loaded once per test program; the test fails if an entry point is missing.
 const RasFunctionTable& ras();
+// The service the end-to-end cases run over: the stand-in, or the ppp
+// service's build/ppp/librasapi32.so when they run over it (KIVORA_E2E_PPP).
+const RasFunctionTable& service();
 
 // A modem entry as the program writes one, dialling `number`.
 RASENTRYA modemEntry(const std::string& number);
 
+// Through service(), as another program would write.
 DWORD setEntry(const std::string& name, const RASENTRYA& entry);
 DWORD setCredentials(const std::string& name, const std::string& user, const std::string& password,
                      BOOL removePassword);
