@@ -11,6 +11,9 @@ namespace {
 
 const char* reason(DWORD code) {
     switch (code) {
+    // Windows' phonebook and pppd's files are the administrator's to change.
+    case ERROR_ACCESS_DENIED:
+        return text("ダイヤルアップネットワークの設定を変更する権限がありません。管理者として実行してください。");
     case ERROR_BUFFER_INVALID: return text("アドレスまたは参照先のバッファが無効です。");
     case ERROR_CANNOT_OPEN_PHONEBOOK: return text("電話帳が壊れているか、必要なコンポーネントがありません。");
     // The service answers 14 when it finds no modem, whatever its name says.

@@ -404,7 +404,7 @@ TEST_F(Migration, AChangeThatFailsAtAnyStepIsPutBackAndTold) {
     const std::vector<std::pair<std::vector<std::string>, std::vector<std::string>>> cases = {
         {{"RasEnumConnectionsA", "5", "--times", "1"},
          {failure("接続中のダイヤルアップネットワークを確認できませんでした（エラーコード：5）。")}},
-        {{"RasSetEntryDialParamsA", "5", "--times", "1"}, {failure("エラーコード：5")}},
+        {{"RasSetEntryDialParamsA", "5", "--times", "1"}, {failure("ダイヤルアップネットワークの設定を変更する権限がありません。管理者として実行してください。")}},
         {{"RasSetEntryPropertiesA", "610", "--times", "1"}, {failure("アドレスまたは参照先のバッファが無効です。")}},
         {{"RasSetEntryPropertiesA", "621", "--times", "1"},
          {failure("電話帳が壊れているか、必要なコンポーネントがありません。")}},
@@ -415,7 +415,7 @@ TEST_F(Migration, AChangeThatFailsAtAnyStepIsPutBackAndTold) {
                   "適切な環境にしてから再度チャレンジしてください。")}},
         // Refused for good: the put-back fails too, and that is said.
         {{"RasSetEntryPropertiesA", "5"},
-         {failure("エラーコード：5"), warning("[失敗6]を元の設定に戻せませんでした\\n\\nエラーコード：5")}},
+         {failure("ダイヤルアップネットワークの設定を変更する権限がありません。管理者として実行してください。"), warning("[失敗6]を元の設定に戻せませんでした\\n\\nエラーコード：5")}},
     };
     std::string script;
     std::vector<std::string> expected;
@@ -515,7 +515,7 @@ TEST(MigrationStore, WhatCannotBeReadIsToldAndNothingIsWritten) {
         {[](Installation& at) { at.sys({"fault", "RasEnumEntriesA", "621"}); }, damaged},
         {[](Installation& at) { at.sys({"fault", "RasGetEntryPropertiesA", "621", "--entry", "一"}); }, damaged},
         {[](Installation& at) { at.sys({"fault", "RasGetEntryDialParamsA", "5", "--entry", "一"}); },
-         failure("エラーコード：5")},
+         failure("ダイヤルアップネットワークの設定を変更する権限がありません。管理者として実行してください。")},
         {[](Installation& at) { testsupport::writeFile(at.program.systemRoot() + "/phonebook.txt", "\x01\xff[\n"); },
          damaged},
         {[](Installation& at) { testsupport::writeFile(at.program.systemRoot() + "/credentials.txt", "\x01\xff[\n"); },

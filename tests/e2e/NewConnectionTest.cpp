@@ -250,7 +250,7 @@ TEST(NewConnection, AFailedOverwriteShowsItsReasonThenTheFailureAndPutsTheFormer
         {{"RasSetEntryDialParamsA", "5", "--times", "1"}, {}},
         {{"RasEnumConnectionsA", "5", "--times", "1"}, {}},
         {{"RasSetEntryPropertiesA", "5"},
-         {warning(heading + "エラーコード：5"), warning("[Kivora]を元の設定に戻せませんでした\\n\\nエラーコード：5")}},
+         {warning(heading + "ダイヤルアップネットワークの設定を変更する権限がありません。管理者として実行してください。"), warning("[Kivora]を元の設定に戻せませんでした\\n\\nエラーコード：5")}},
     };
     for (const auto& [fault, boxes] : cases) {
         SCOPED_TRACE(fault[0] + " " + fault[1]);

@@ -134,7 +134,7 @@ TEST_F(PppDial, WithoutTheRightsTheFormIsToldAccessDeniedAndNothingIsWritten) {
         {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", program.file("kivora")},
         {{}, {"HOME=/nonexistent", "KIVORA_UI=script", "KIVORA_SCRIPT=" + program.file("script"), "KIVORA_TRANSCRIPT",
               "KIVORA_SYSTEM", "KIVORA_PPP_ROOT=" + root.path(), "KIVORA_MODEM_PORTS=" + modem.port()}});
-    EXPECT_THAT(run.out, HasSubstr("\"ダイヤルアップネットワーク設定の作成に失敗しました\\n\\nエラーコード：5\"")) << run.err;
+    EXPECT_THAT(run.out, HasSubstr("\"ダイヤルアップネットワーク設定の作成に失敗しました\\n\\nダイヤルアップネットワークの設定を変更する権限がありません。管理者として実行してください。\"")) << run.err;
     EXPECT_THAT(run.out, HasSubstr("\"ダイヤルアップネットワーク作成に失敗しました\""));
     EXPECT_THAT(run.out, Not(HasSubstr("元の設定に戻せませんでした")));
     EXPECT_TRUE(fs::is_empty(root.path()));
