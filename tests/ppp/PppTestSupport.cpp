@@ -1,10 +1,10 @@
 #include "PppTestSupport.h"
 
 #include "Cp932.h"
+#include "RasLibrary.h"
 
 #include <gtest/gtest.h>
 
-#include <dlfcn.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,36 +15,6 @@
 namespace ppptest {
 
 namespace {
-
-template <typename Pointer>
-void bind(void* library, const char* name, Pointer& entry) {
-    entry = reinterpret_cast<Pointer>(dlsym(library, name));
-    if (entry == nullptr) ADD_FAILURE() << "the ppp service does not export " << name;
-}
-
-RasFunctionTable load() {
-    RasFunctionTable table;
-    void* library = dlopen(KIVORA_PPP_DIR "/librasapi32.so", RTLD_NOW | RTLD_LOCAL);
-    if (library == nullptr) {
-        ADD_FAILURE() << dlerror();
-        return table;
-    }
-    bind(library, "RasDialA", table.RasDialA);
-    bind(library, "RasHangUpA", table.RasHangUpA);
-    bind(library, "RasGetConnectStatusA", table.RasGetConnectStatusA);
-    bind(library, "RasSetEntryPropertiesA", table.RasSetEntryPropertiesA);
-    bind(library, "RasGetEntryPropertiesA", table.RasGetEntryPropertiesA);
-    bind(library, "RasEnumEntriesA", table.RasEnumEntriesA);
-    bind(library, "RasSetEntryDialParamsA", table.RasSetEntryDialParamsA);
-    bind(library, "RasGetEntryDialParamsA", table.RasGetEntryDialParamsA);
-    bind(library, "RasCreatePhonebookEntryA", table.RasCreatePhonebookEntryA);
-    bind(library, "RasGetErrorStringA", table.RasGetErrorStringA);
-    bind(library, "RasEnumConnectionsA", table.RasEnumConnectionsA);
-    bind(library, "RasDeleteEntryA", table.RasDeleteEntryA);
-    bind(library, "RasEnumDevicesA", table.RasEnumDevicesA);
-    bind(library, "RasValidateEntryNameA", table.RasValidateEntryNameA);
-    return table;
-}
 
 template <size_t N>
 bool copyText(CHAR (&field)[N], const std::string& text) {
@@ -57,10 +27,7 @@ int hex(char c) { return c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10; }
 
 }  // namespace
 
-const RasFunctionTable& service() {
-    static const RasFunctionTable table = load();
-    return table;
-}
+const RasFunctionTable& service() { return rastest::pppService(); }
 
 PppRoot::PppRoot() { setenv("KIVORA_PPP_ROOT", dir_.path().c_str(), 1); }
 PppRoot::~PppRoot() { unsetenv("KIVORA_PPP_ROOT"); }

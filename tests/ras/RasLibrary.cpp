@@ -58,11 +58,14 @@ const RasFunctionTable& ras() {
     return table;
 }
 
-const RasFunctionTable& service() {
-    const char* ppp = std::getenv("KIVORA_E2E_PPP");
-    if (ppp == nullptr || *ppp == '\0') return ras();
+const RasFunctionTable& pppService() {
     static const RasFunctionTable table = load(KIVORA_PPP_DIR "/librasapi32.so");
     return table;
+}
+
+const RasFunctionTable& service() {
+    const char* ppp = std::getenv("KIVORA_E2E_PPP");
+    return ppp == nullptr || *ppp == '\0' ? ras() : pppService();
 }
 
 RASENTRYA modemEntry(const std::string& number) {

@@ -12,6 +12,8 @@ namespace rastest {
 
 // Loaded once per test program; the test fails if an entry point is missing.
 const RasFunctionTable& ras();
+// The ppp service's build/ppp/librasapi32.so, loaded the same way.
+const RasFunctionTable& pppService();
 // The service the end-to-end cases run over: the stand-in, or the ppp
 // service's build/ppp/librasapi32.so when they run over it (KIVORA_E2E_PPP).
 const RasFunctionTable& service();
